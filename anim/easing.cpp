@@ -1,1 +1,31 @@
+#include "anim/easing.h"
 
+#include <cmath>
+
+namespace {
+
+constexpr float piF = 3.1415927f;
+
+// Steps shared by both forms; every intermediate is rounded to single precision.
+float easeFraction(float from, float to, float u) {
+    const float diff = to - from;
+    const float angle = u * piF + piF;
+    const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
+    return from + (0.5f * c + 0.5f) * diff;
+}
+
+}  // namespace
+
+float easeCosine(float from, float to, float t, int32_t duration) {
+    if (to == from) {
+        return to;
+    }
+    return easeFraction(from, to, t / static_cast<float>(duration));
+}
+
+float easeCosine2000(float from, float to, float t) {
+    if (to == from) {
+        return from;
+    }
+    return easeFraction(from, to, t / 2000.0f);
+}

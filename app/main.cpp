@@ -1,1 +1,41 @@
-int main() { return 0; }
+// PP: a self-running animation of a cube that rolls out a 3x3x3 block, spreads it apart and
+// ends with a spinning ball over a rippling carpet, filmed by a scripted camera.
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "anim/scene_state.h"
+#include "anim/steps.h"
+#include "app/keys.h"
+#include "app/schedule.h"
+#include "app/sound.h"
+#include "render/frame.h"
+#include "render/gl_setup.h"
+
+namespace {
+
+void endProcess(int status) {
+    std::exit(status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    startSoundTrack("bla_11.wav");
+    seedPlacedCubes();
+
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(800, 800);
+    glutCreateWindow("PP");
+    glutDisplayFunc(onDisplay);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyboard);
+
+    stepHooks = StepHooks{glutTimerFunc, glutPostRedisplay, endProcess};
+    layOutSchedule();
+
+    initGraphics();
+    glutMainLoop();
+    return 0;
+}

@@ -1,1 +1,15 @@
+#include "render/camera_view.h"
 
+#include <GL/glu.h>
+
+#include "anim/scene_state.h"
+#include "camera/camera_script.h"
+
+void applyCameraScript(int32_t elapsedMs) {
+    const Point3 eye = cameraScriptEye(elapsedMs);
+    gluLookAt(eye.x, eye.y, eye.z, 0, 0, 0, 0, 1, 0);
+}
+
+void applyManualCamera() {
+    gluLookAt(scene.manualEyeX, scene.manualEyeY, scene.manualEyeZ, 0, 0, 0, 0, 1, 0);
+}

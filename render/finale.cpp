@@ -1,1 +1,98 @@
+#include "render/finale.h"
 
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include "anim/finale_motion.h"
+#include "anim/scene_state.h"
+
+namespace {
+
+constexpr float sampleStep = 0.01f;
+constexpr int sphereDetail = 100;  // slices and stacks of the sphere and its shell
+constexpr double barCube = 0.35;
+
+void beginBand() {
+    glBegin(GL_QUAD_STRIP);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+}  // namespace
+
+void drawRippleCarpet(float size, float from, float to) {
+    const float phase = scene.ripplePhase;
+    const bool hasSamples = to >= from;  // false when either bound is NaN
+
+    // The band along x, at z from size/2 to 3 size/2.
+    beginBand();
+    if (hasSamples) {
+        const float zNear = size - size * 0.5f;
+        const float zFar = size + size * 0.5f;
+        float s = from;
+        do {
+            const float y = waveHeight(s, phase);
+            glVertex3f(s, y, zNear);
+            glVertex3f(s, y, zFar);
+            s = s + sampleStep;
+        } while (s <= to);
+    }
+    glEnd();
+
+    // The band along z, at x from -size/2 to size/2, crossing the first at z = size.
+    beginBand();
+    if (hasSamples) {
+        const float xLeft = -size * 0.5f;
+        const float xRight = size * 0.5f;
+        float s = from;
+        do {
+            const float z = size + s;
+            const float y = waveHeight(s, phase);
+            glVertex3f(xLeft, y, z);
+            glVertex3f(xRight, y, z);
+            s = s + sampleStep;
+        } while (s <= to);
+    }
+    glEnd();
+}
+
+void drawBall(float radius) {
+    const float spin = scene.spinAngle;
+    const float phase = scene.ripplePhase;
+    glPushMatrix();
+    glColor4f(0.5f, 0.0f, 0.0f, 1.0f);
+    glTranslatef(0.0f, ballHeight(phase), cubeEdge);
+    glRotatef(spin, 1.0f, 1.0f, 0.0f);
+    glutSolidSphere(radius, sphereDetail, sphereDetail);
+
+    // Three crossed bars along y, x and z; they keep the sphere's colour and turn with it.
+    glPushMatrix();
+    glScalef(0.1f, 0.6f, 0.1f);
+    glutSolidCube(barCube);
+    glPopMatrix();
+    glPushMatrix();
+    glScalef(0.6f, 0.1f, 0.1f);
+    glutSolidCube(barCube);
+    glPopMatrix();
+    glPushMatrix();
+    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+    glScalef(0.6f, 0.1f, 0.1f);
+    glutSolidCube(barCube);
+    glPopMatrix();
+
+    // The translucent shell last, blended over everything drawn before it.
+    glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glutSolidSphere(static_cast<double>(radius) * static_cast<double>(1.2f), sphereDetail,
+                    sphereDetail);
+    glDisable(GL_BLEND);
+    glPopMatrix();
+}
+
+void drawFinale(float oldBallFrame, float newBallFrame) {
+    const float endBound = carpetEndBound(oldBallFrame);
+    const float startBound = carpetStartBound(newBallFrame);
+    drawRippleCarpet(cubeEdge, startBound, endBound);
+    drawBall(0.08f);
+}
