@@ -10,3 +10,29 @@ pp_add_test(anim_tests LABELS unit
 pp_add_test(camera_tests LABELS unit
     SOURCES camera/camera_script_test.cpp
     LIBS pp_camera)
+
+# Drawing tests need an X display (Xvfb in CI) and Mesa's software renderer.
+add_library(pp_gl_test_support STATIC support/gl_context.cpp)
+target_include_directories(pp_gl_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest::gtest)
+
+pp_add_test(render_tests LABELS gl
+    SOURCES render/cubes_test.cpp render/frame_test.cpp render/keys_reshape_test.cpp
+            render/finale_test.cpp
+    LIBS pp_app pp_gl_test_support)
+
+pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)
+
+# The real program, the whole show, under the X display the test script provides. These take
+# about 75 s each and must not share the CPU with other tests; skip them with -LE e2e.
+foreach(variant IN ITEMS with_inputs without_inputs)
+    if(variant STREQUAL "with_inputs")
+        set(inputs ${PROJECT_BINARY_DIR}/show/skin.bmp ${PROJECT_BINARY_DIR}/show/bla_11.wav)
+    else()
+        set(inputs)
+    endif()
+    add_test(NAME show_${variant}
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_show.sh $<TARGET_FILE:pp> ${inputs})
+    set_tests_properties(show_${variant} PROPERTIES LABELS e2e RUN_SERIAL TRUE TIMEOUT 200
+                         SKIP_RETURN_CODE 77)
+endforeach()
