@@ -6,6 +6,7 @@
 
 #include "anim/scene_state.h"
 #include "anim/steps.h"
+#include "app/heap_tuning.h"
 #include "app/keys.h"
 #include "app/schedule.h"
 #include "app/sound.h"
@@ -21,6 +22,7 @@ void endProcess(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFrameBuffersInHeap();
     startSoundTrack("bla_11.wav");
     seedPlacedCubes();
 

@@ -5,12 +5,41 @@
 
 #include "anim/finale_motion.h"
 #include "anim/scene_state.h"
+#include "render/frame.h"
 
 namespace {
 
 constexpr float sampleStep = 0.01f;
 constexpr int sphereDetail = 100;  // slices and stacks of the sphere and its shell
 constexpr double barCube = 0.35;
+
+// A sphere of the ball, compiled once into a display list: generating its 100 x 100 mesh again
+// in every frame costs more than drawing it. The list is rebuilt when the radius changes or
+// when the GL context is new (the old name is then unknown to it).
+struct SphereList {
+    double radius;
+    GLuint list;
+};
+
+void drawSphere(SphereList& cache, double radius) {
+    if (!pixelExactShortcuts) {
+        glutSolidSphere(radius, sphereDetail, sphereDetail);
+        return;
+    }
+    if (cache.list == 0 || cache.radius != radius || !glIsList(cache.list)) {
+        if (cache.list == 0 || !glIsList(cache.list)) {
+            cache.list = glGenLists(1);
+        }
+        cache.radius = radius;
+        glNewList(cache.list, GL_COMPILE);
+        glutSolidSphere(radius, sphereDetail, sphereDetail);
+        glEndList();
+    }
+    glCallList(cache.list);
+}
+
+SphereList innerSphere = {0.0, 0};
+SphereList shellSphere = {0.0, 0};
 
 void beginBand() {
     glBegin(GL_QUAD_STRIP);
@@ -63,7 +92,9 @@ void drawBall(float radius) {
     glColor4f(0.5f, 0.0f, 0.0f, 1.0f);
     glTranslatef(0.0f, ballHeight(phase), cubeEdge);
     glRotatef(spin, 1.0f, 1.0f, 0.0f);
-    glutSolidSphere(radius, sphereDetail, sphereDetail);
+    // Culling the inner sphere's back faces was tried and left out: it changed an edge pixel
+    // now and then, where a back triangle covers a pixel centre that no front one does.
+    drawSphere(innerSphere, radius);
 
     // Three crossed bars along y, x and z; they keep the sphere's colour and turn with it.
     glPushMatrix();
@@ -84,8 +115,8 @@ void drawBall(float radius) {
     glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glutSolidSphere(static_cast<double>(radius) * static_cast<double>(1.2f), sphereDetail,
-                    sphereDetail);
+    // Both halves of the shell show through it, so nothing of it is culled.
+    drawSphere(shellSphere, static_cast<double>(radius) * static_cast<double>(1.2f));
     glDisable(GL_BLEND);
     glPopMatrix();
 }

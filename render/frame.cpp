@@ -9,7 +9,14 @@
 #include "render/cubes.h"
 #include "render/finale.h"
 
+bool pixelExactShortcuts = true;
+
 void drawFadeOverlay() {
+    // Fully transparent, the overlay changes no pixel; only its depth would be written, and
+    // nothing is drawn after it in the frame. Leaving it out spares a full-screen blend.
+    if (pixelExactShortcuts && scene.fadeAlpha == 0.0f) {
+        return;
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_POLYGON);

@@ -2,6 +2,12 @@
 #pragma once
 #include <cstdint>
 
+// Drawing shortcuts that leave every pixel exactly as the plain drawing steps would: the
+// spheres of the ball come from display lists, and a fully transparent fade overlay is left
+// out. On by default; tests switch them off to
+// render the same frames both ways and compare.
+extern bool pixelExactShortcuts;
+
 // Draws a whole frame into the back buffer as the scene stands at elapsedMs: clear, camera,
 // cubes, the finale (advancing its per-frame quantities first) and the fade. Does not swap.
 void renderFrame(int32_t elapsedMs);

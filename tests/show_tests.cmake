@@ -18,7 +18,7 @@ target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest:
 
 pp_add_test(render_tests LABELS gl
     SOURCES render/cubes_test.cpp render/frame_test.cpp render/keys_reshape_test.cpp
-            render/finale_test.cpp
+            render/finale_test.cpp render/shortcuts_test.cpp
     LIBS pp_app pp_gl_test_support)
 
 pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)

@@ -1,0 +1,180 @@
+// Frame cost of the show: renders frames of each phase with the real drawing code in a real
+// window and prints median and 95th-percentile wall and main-thread CPU milliseconds, beside a
+// bare frame (clear and swap) as the floor.
+//
+//   frame_bench [WIDTHxHEIGHT ...] [--frames N]     (default 1920x1080 800x800, 200 frames)
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "anim/scene_state.h"
+#include "app/heap_tuning.h"
+#include "app/keys.h"
+#include "image/bitmap.h"
+#include "render/frame.h"
+#include "render/gl_setup.h"
+
+namespace {
+
+double nowMs(clockid_t clock) {
+    timespec ts;
+    clock_gettime(clock, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct Phase {
+    const char* name;
+    int startMs;  // the show's time of the first frame; each frame is 10 ms later
+    void (*prepare)();
+};
+
+void fillBlock() {
+    placedCubes.clear();
+    seedPlacedCubes();
+    for (int i = 1; i < buildPathLength; ++i) {
+        placedCubes.push_back(buildPath[i]);
+    }
+    scene.pathStep = buildPathLength - 1;
+    scene.rollOffset = buildPath[buildPathLength - 1];
+}
+
+const Phase phases[] = {
+    {"building", 10000,
+     [] {
+         scene = SceneState{};
+         placedCubes.clear();
+         seedPlacedCubes();
+         for (int i = 1; i <= 11; ++i) {
+             placedCubes.push_back(buildPath[i]);
+         }
+         scene.pathStep = 11;
+         scene.spinAngle = 45.0f;
+         scene.rollOffset = buildPath[11];
+     }},
+    {"spread", 26150,
+     [] {
+         scene = SceneState{};
+         fillBlock();
+         scene.showRollerAndCore = false;
+         scene.spread = 0.05f;
+     }},
+    {"finale", 40000,
+     [] {
+         scene = SceneState{};
+         fillBlock();
+         scene.showRollerAndCore = false;
+         scene.spread = 0.3f;
+         scene.ballActive = true;
+         scene.ballFrame = 1400.0f;
+     }},
+    {"fade", 64000,
+     [] {
+         scene = SceneState{};
+         fillBlock();
+         scene.showRollerAndCore = false;
+         scene.spread = 0.3f;
+         scene.ballActive = true;
+         scene.ballFrame = 3800.0f;
+         scene.fadeAlpha = 0.5f;
+     }},
+};
+
+struct Stats {
+    double wallMedian, wallP95, cpuMedian, cpuP95;
+};
+
+double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[static_cast<size_t>(p * (v.size() - 1) + 0.5)];
+}
+
+template <typename Draw>
+Stats measure(int frames, Draw draw) {
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < frames + 10; ++i) {
+        const double w0 = nowMs(CLOCK_MONOTONIC), c0 = nowMs(CLOCK_THREAD_CPUTIME_ID);
+        draw(i);
+        glutSwapBuffers();
+        glFinish();
+        glutMainLoopEvent();
+        const double w1 = nowMs(CLOCK_MONOTONIC), c1 = nowMs(CLOCK_THREAD_CPUTIME_ID);
+        if (i >= 10) {  // the first frames warm the driver's caches
+            wall.push_back(w1 - w0);
+            cpu.push_back(c1 - c0);
+        }
+    }
+    return {percentile(wall, 0.5), percentile(wall, 0.95), percentile(cpu, 0.5),
+            percentile(cpu, 0.95)};
+}
+
+void onDisplayIgnored() {}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::pair<int, int>> sizes;
+    int frames = 200;
+    for (int i = 1; i < argc; ++i) {
+        int w = 0, h = 0;
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::max(1, std::atoi(argv[++i]));
+        } else if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w > 0 && h > 0) {
+            sizes.push_back({w, h});
+        } else {
+            std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT ...] [--frames N]\n", argv[0]);
+            return 2;
+        }
+    }
+    if (sizes.empty()) {
+        sizes = {{1920, 1080}, {800, 800}};
+    }
+
+    // Measure under the program's own heap settings, unless asked for the library defaults.
+    if (std::getenv("PP_BENCH_DEFAULT_HEAP") == nullptr) {
+        keepFrameBuffersInHeap();
+    }
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    std::printf("%-10s %-9s %8s %8s %8s %8s %8s\n", "size", "phase", "wall p50", "wall p95",
+                "cpu p50", "cpu p95", "x bare");
+    for (const auto& size : sizes) {
+        glutInitWindowSize(size.first, size.second);
+        glutInitWindowPosition(0, 0);
+        const int window = glutCreateWindow("PP frame bench");
+        glutDisplayFunc(onDisplayIgnored);
+        for (int i = 0; i < 20; ++i) {
+            glutMainLoopEvent();
+        }
+        initLightingAndDepth();
+        BitmapImage image = {};
+        loadBitmap(image);  // the show's texture when run beside skin.bmp
+        uploadCubeTexture(image);
+        releaseBitmap(image);
+        onReshape(size.first, size.second);
+
+        const Stats bare =
+            measure(frames, [](int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+        char label[32];
+        std::snprintf(label, sizeof label, "%dx%d", size.first, size.second);
+        std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8s\n", label, "bare", bare.wallMedian,
+                    bare.wallP95, bare.cpuMedian, bare.cpuP95, "1.0");
+        for (const Phase& phase : phases) {
+            phase.prepare();
+            const int start = phase.startMs;
+            const Stats s = measure(frames, [start](int i) { renderFrame(start + 10 * i); });
+            std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
+                        s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95,
+                        s.wallMedian / bare.wallMedian);
+        }
+        std::fflush(stdout);
+        glutDestroyWindow(window);
+    }
+    return 0;
+}
