@@ -1,0 +1,103 @@
+#include "tests/image/bitmap_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+void putU32(Bytes& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+Bytes makeBmp(const BmpSpec& spec) {
+    const size_t masksAfterHeader = spec.headerSize == 40 && spec.compression == 3 ? 12 : 0;
+    const size_t dataOffset = 14 + spec.headerSize + masksAfterHeader + spec.palette.size();
+    Bytes file(dataOffset, 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    putU32(file, 10, static_cast<uint32_t>(dataOffset));
+    const uint32_t fields[] = {spec.headerSize, static_cast<uint32_t>(spec.width),
+                               static_cast<uint32_t>(spec.height), 1u | spec.depth << 16,
+                               spec.compression};
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        putU32(file, 14 + 4 * i, fields[i]);
+    }
+    putU32(file, 46, spec.coloursUsed);
+    for (int i = 0; i < (masksAfterHeader != 0 ? 3 : spec.headerSize >= 56 ? 4 : 0); ++i) {
+        putU32(file, 54 + 4 * i, spec.masks[i]);
+    }
+    std::copy(spec.palette.begin(), spec.palette.end(), file.end() - spec.palette.size());
+    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    return file;
+}
+
+namespace {
+
+void keepSeed(const Bytes& file) {
+    uint64_t hash = 1469598103934665603ull;
+    for (uint8_t b : file) {
+        hash = (hash ^ b) * 1099511628211ull;
+    }
+    std::filesystem::create_directories(PP_BITMAP_CORPUS_DIR);
+    const std::string path = PP_BITMAP_CORPUS_DIR "/" + std::to_string(hash) + ".bmp";
+    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(file.data(), 1, file.size(), out);
+        std::fclose(out);
+    }
+}
+
+void expectSameAsStream(const Bytes& file, const BitmapImage& image, bool ok) {
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    if (!file.empty()) {
+        std::fwrite(file.data(), 1, file.size(), stream);
+    }
+    std::rewind(stream);
+    BitmapImage other = {};
+    EXPECT_EQ(ok, loadBitmapFromStream(other, stream));
+    std::fclose(stream);
+    EXPECT_EQ(0, std::memcmp(image.fileHeader, other.fileHeader, sizeof image.fileHeader));
+    EXPECT_EQ(0, std::memcmp(image.infoHeader, other.infoHeader, sizeof image.infoHeader));
+    ASSERT_EQ(image.pixelCount, other.pixelCount);
+    if (ok) {
+        EXPECT_EQ(0, std::memcmp(image.pixels, other.pixels, 4 * size_t(image.pixelCount)));
+    }
+    releaseBitmap(other);
+}
+
+}  // namespace
+
+Loaded::Loaded(const Bytes& file, bool keepAsSeed) {
+    ok = loadBitmapFromMemory(image, file.data(), file.size());
+    if (keepAsSeed) {
+        keepSeed(file);
+    }
+    expectSameAsStream(file, image, ok);
+    // Loaded records hold both arrays; refused ones hold none.
+    EXPECT_EQ(ok, image.pixels != nullptr);
+    EXPECT_EQ(ok, image.palette != nullptr);
+}
+
+Loaded::~Loaded() {
+    releaseBitmap(image);
+}
+
+Rgba Loaded::pixel(int index) const {
+    Rgba rgba = {};
+    EXPECT_LT(index, image.pixelCount);
+    if (index < image.pixelCount) {
+        std::memcpy(rgba.data(), image.pixels + 4 * index, 4);
+    }
+    return rgba;
+}
+
+bool Loaded::allZeroFrom(int index) const {
+    const uint8_t* begin = image.pixels + 4 * index;
+    const uint8_t* end = image.pixels + 4 * image.pixelCount;
+    return std::all_of(begin, end, [](uint8_t b) { return b == 0; });
+}
