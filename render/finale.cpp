@@ -41,48 +41,39 @@ void drawSphere(SphereList& cache, double radius) {
 SphereList innerSphere = {0.0, 0};
 SphereList shellSphere = {0.0, 0};
 
-void beginBand() {
+// One band as a quad strip of vertex pairs across the band, one pair per sample s from `from`
+// while s stays at or below `to`; the first pair is emitted before the bound is tested. The
+// band along x lies at x = s, z from size/2 to 3 size/2; the band along z lies at z = size + s,
+// x from -size/2 to size/2, so the two cross over (0, y, size).
+void drawBand(float size, float from, float to, float phase, bool alongX) {
     glBegin(GL_QUAD_STRIP);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (to >= from) {  // false when either bound is NaN
+        const float halfWidth = size * 0.5f;
+        float s = from;
+        do {
+            const float y = waveHeight(s, phase);
+            if (alongX) {
+                glVertex3f(s, y, size - halfWidth);
+                glVertex3f(s, y, size + halfWidth);
+            } else {
+                const float z = size + s;
+                glVertex3f(-halfWidth, y, z);
+                glVertex3f(halfWidth, y, z);
+            }
+            s = s + sampleStep;
+        } while (s <= to);
+    }
+    glEnd();
 }
 
 }  // namespace
 
 void drawRippleCarpet(float size, float from, float to) {
-    const float phase = scene.ripplePhase;
-    const bool hasSamples = to >= from;  // false when either bound is NaN
-
-    // The band along x, at z from size/2 to 3 size/2.
-    beginBand();
-    if (hasSamples) {
-        const float zNear = size - size * 0.5f;
-        const float zFar = size + size * 0.5f;
-        float s = from;
-        do {
-            const float y = waveHeight(s, phase);
-            glVertex3f(s, y, zNear);
-            glVertex3f(s, y, zFar);
-            s = s + sampleStep;
-        } while (s <= to);
-    }
-    glEnd();
-
-    // The band along z, at x from -size/2 to size/2, crossing the first at z = size.
-    beginBand();
-    if (hasSamples) {
-        const float xLeft = -size * 0.5f;
-        const float xRight = size * 0.5f;
-        float s = from;
-        do {
-            const float z = size + s;
-            const float y = waveHeight(s, phase);
-            glVertex3f(xLeft, y, z);
-            glVertex3f(xRight, y, z);
-            s = s + sampleStep;
-        } while (s <= to);
-    }
-    glEnd();
+    const float phase = scene.ripplePhase;  // both bands carry the same wave
+    drawBand(size, from, to, phase, true);
+    drawBand(size, from, to, phase, false);
 }
 
 void drawBall(float radius) {
