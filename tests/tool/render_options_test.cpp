@@ -1,0 +1,69 @@
+#include "tools/render_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+bool parse(std::vector<const char*> args, RenderOptions& options, std::string& error) {
+    return parseRenderOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+}  // namespace
+
+TEST(RenderOptions, ReadsPictureAndVideoRequests) {
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--at", "30000", "--size", "1920x1080", "-o", "a.png", "--texture", "s.bmp"},
+                      o, error))
+        << error;
+    EXPECT_TRUE(o.picture && !o.video);
+    EXPECT_EQ(o.atMs, 30000);
+    EXPECT_EQ(o.width * 10000 + o.height, 1920 * 10000 + 1080);
+    EXPECT_EQ(o.texture, "s.bmp");
+
+    ASSERT_TRUE(parse({"--y4m", "--fps=25", "--from=1000", "--to", "1000", "--output=-"}, o, error))
+        << error;
+    EXPECT_TRUE(o.video && !o.picture);
+    EXPECT_EQ(o.fps, 25);
+    EXPECT_EQ(o.fromMs, 1000);
+    EXPECT_EQ(o.toMs, 1000);
+    EXPECT_EQ(o.output, "-");
+    EXPECT_EQ(o.width * 10000 + o.height, 1280 * 10000 + 720);  // the default size
+}
+
+TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
+    const std::vector<std::vector<const char*>> bad = {
+        {},
+        {"-o", "x.png"},                              // neither a picture nor a video
+        {"--at", "10", "--y4m", "-o", "x"},           // both
+        {"--at", "10"},                               // nowhere to write
+        {"--at", "10", "-o", ""},                     // empty name
+        {"--at", "-5", "-o", "x"},                    // negative
+        {"--at", "1e3", "-o", "x"},                   // not plain digits
+        {"--at", "99999999999999999999", "-o", "x"},  // overflow
+        {"--at", "10", "-o"},                         // value missing
+        {"--at", "10", "--fps", "10", "-o", "x"},     // a video option on a picture
+        {"--y4m", "--fps", "0", "-o", "x"},           // no frames
+        {"--y4m", "--fps", "1001", "-o", "x"},        // too many
+        {"--y4m", "--from", "500", "--to", "400", "-o", "x"},
+        {"--at", "10", "--size", "0x10", "-o", "x"},  // an empty picture
+        {"--at", "10", "--size", "640", "-o", "x"},   // no height
+        {"--at", "10", "--size", "16385x16", "-o", "x"},
+        {"--at", "10", "--texture", "", "-o", "x"},
+        {"--at", "10", "--frobnicate", "-o", "x"},  // unknown option
+        {"--at", "10", "-o", "x", "extra"},         // stray argument
+        {"--y4m=yes", "-o", "x"},                   // a switch with a value
+    };
+    for (const auto& args : bad) {
+        RenderOptions o;
+        std::string error;
+        std::string shown;
+        for (const char* a : args) {
+            shown += std::string(a) + " ";
+        }
+        EXPECT_FALSE(parse(args, o, error)) << shown;
+        EXPECT_FALSE(error.empty()) << shown;
+    }
+}

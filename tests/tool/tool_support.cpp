@@ -1,0 +1,77 @@
+#include "tests/tool/tool_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "tools/png_file.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+bool readPngFile(const std::string& path, Picture& picture) {
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &picture.width, &picture.height, &channels, 3);
+    if (data == nullptr) {
+        return false;
+    }
+    picture.rgb.assign(data, data + static_cast<std::size_t>(picture.width) * picture.height * 3);
+    stbi_image_free(data);
+    return true;
+}
+
+bool writePngFile(const std::string& path, const Picture& picture) {
+    std::string error;
+    return writePng(path, picture.rgb.data(), picture.width, picture.height, error);
+}
+
+PictureDifference comparePictures(const Picture& expected, const Picture& actual, int tolerance) {
+    PictureDifference d;
+    d.map = expected;
+    for (std::size_t i = 0; i + 2 < expected.rgb.size() && i + 2 < actual.rgb.size(); i += 3) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            worst = std::max(worst, std::abs(expected.rgb[i + c] - actual.rgb[i + c]));
+        }
+        d.largestChannelDifference = std::max(d.largestChannelDifference, worst);
+        const bool differs = worst > tolerance;
+        d.differingPixels += differs ? 1 : 0;
+        const auto grey =
+            static_cast<uint8_t>((expected.rgb[i] + expected.rgb[i + 1] + expected.rgb[i + 2]) / 9);
+        d.map.rgb[i] = differs ? 255 : grey;
+        d.map.rgb[i + 1] = differs ? 0 : grey;
+        d.map.rgb[i + 2] = differs ? 0 : grey;
+    }
+    return d;
+}
+
+ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
+    // Arguments are quoted for the shell; the tests pass none with a quote in it.
+    std::string command = withDisplay ? "" : "env -u DISPLAY ";
+    command += "'" PP_RENDER "'";
+    for (const std::string& a : args) {
+        command += " '" + a + "'";
+    }
+    const std::string errPath = "pp-render-test-stderr-" + std::to_string(getpid()) + ".txt";
+    std::FILE* pipe = popen((command + " 2>" + errPath).c_str(), "r");
+    ToolRun run;
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        run.out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errPath, std::ios::binary);
+    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    std::remove(errPath.c_str());
+    return run;
+}

@@ -1,0 +1,32 @@
+// Helpers for the pp-render tests: PNG files in and out, picture comparison, running the tool.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;  // top row first
+};
+
+// Reads a PNG as RGB, and writes one. False when they cannot.
+bool readPngFile(const std::string& path, Picture& picture);
+bool writePngFile(const std::string& path, const Picture& picture);
+
+struct PictureDifference {
+    int differingPixels = 0;  // pixels with a channel off by more than the tolerance
+    int largestChannelDifference = 0;
+    Picture map;  // differing pixels red, the rest a dimmed grey copy of the expected picture
+};
+// Compares two pictures of the same size.
+PictureDifference comparePictures(const Picture& expected, const Picture& actual, int tolerance);
+
+struct ToolRun {
+    int exitStatus = -1;  // -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+// Runs pp-render with the arguments, its standard output and error captured. withDisplay false
+// runs it with DISPLAY removed from its environment.
+ToolRun runTool(const std::vector<std::string>& args, bool withDisplay = true);

@@ -1,0 +1,162 @@
+// The program's schedule and steps on the virtual clock, without GL: frames are only counted.
+#include "tools/virtual_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "anim/scene_state.h"
+
+namespace {
+
+std::vector<int64_t> frameInstants;
+std::string eventLog;
+
+void countFrame(void*, int32_t instantMs) {
+    frameInstants.push_back(instantMs);
+}
+
+class VirtualShow : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        frameInstants.clear();
+        eventLog.clear();
+        clock.drawFrame = countFrame;
+        startVirtualShow(clock);
+    }
+    void TearDown() override {
+        stopVirtualShow(clock);
+    }
+    VirtualClock clock;
+};
+
+}  // namespace
+
+TEST_F(VirtualShow, ReachesEveryPhaseAtItsInstant) {
+    runVirtualShowUntil(clock, 3590);
+    EXPECT_EQ(scene.spinAngle, 0.0f);
+    EXPECT_EQ(placedCubes.size(), 2u);
+
+    runVirtualShowUntil(clock, 3600);  // the first roll's first tick: from cell 0 towards -x
+    EXPECT_EQ(scene.spinAngle, 5.0f);
+    EXPECT_LT(scene.rollOffset.x, 0.0f);
+
+    runVirtualShowUntil(clock, 18600);  // the 26th roll starts
+    EXPECT_EQ(scene.pathStep, 25);
+    EXPECT_EQ(scene.spinAngle, 5.0f);
+    runVirtualShowUntil(clock, 18770);  // ...and ends on its 18th tick
+    EXPECT_EQ(scene.pathStep, 26);
+    EXPECT_EQ(placedCubes.size(), 28u);
+    EXPECT_EQ(scene.spinAngle, 0.0f);
+
+    runVirtualShowUntil(clock, 26090);
+    EXPECT_TRUE(scene.showRollerAndCore);
+    runVirtualShowUntil(clock, 26100);
+    EXPECT_FALSE(scene.showRollerAndCore);
+    EXPECT_EQ(scene.spreadFrame, 1.0f);
+
+    runVirtualShowUntil(clock, 26590);
+    EXPECT_FALSE(scene.ballActive);
+    runVirtualShowUntil(clock, 26600);
+    EXPECT_TRUE(scene.ballActive);
+
+    runVirtualShowUntil(clock, 46100);  // 2001 spread ticks
+    EXPECT_EQ(scene.spread, 0.3f);
+    EXPECT_EQ(scene.spreadFrame, 2001.0f);
+
+    // From 49.1 s two redraw chains ask for each frame, yet every instant still has one frame.
+    runVirtualShowUntil(clock, 49090);
+    const int64_t requestsBefore = clock.redrawRequests;
+    EXPECT_EQ(clock.framesDrawn, 4910);
+    runVirtualShowUntil(clock, 49190);
+    EXPECT_EQ(clock.redrawRequests - requestsBefore, 20);
+    EXPECT_EQ(clock.framesDrawn, 4920);
+
+    runVirtualShowUntil(clock, 58090);
+    EXPECT_EQ(scene.fadeAlpha, 0.0f);
+    runVirtualShowUntil(clock, 58100);
+    EXPECT_EQ(scene.fadeAlpha, 0.0008f);
+
+    // The fade needs 1250 ticks, so its last one is at 58100 + 1249 * 10.
+    EXPECT_TRUE(runVirtualShowUntil(clock, 70580));
+    EXPECT_LT(scene.fadeAlpha, 1.0f);
+    EXPECT_FALSE(runVirtualShowUntil(clock, 80000));
+    EXPECT_GE(scene.fadeAlpha, 1.0f);
+    EXPECT_EQ(clock.endMs, 70590);
+    EXPECT_EQ(clock.endStatus, 0);
+    EXPECT_EQ(nextVirtualInstant(clock), -1);
+
+    // One frame at every 10 ms instant from 0 through the end, the last fade tick's included.
+    ASSERT_EQ(frameInstants.size(), 7060u);
+    for (std::size_t i = 0; i < frameInstants.size(); ++i) {
+        ASSERT_EQ(frameInstants[i], static_cast<int64_t>(i) * 10) << i;
+    }
+}
+
+TEST_F(VirtualShow, RunsAnInstantsTimersInArmingOrderBeforeItsOneFrame) {
+    // Instant 5 has nothing of the show's own, so only these run there.
+    stepHooks.armTimer(
+        5, [](int) { eventLog += "a"; }, 0);
+    stepHooks.armTimer(
+        5,
+        [](int) {
+            eventLog += "b";
+            stepHooks.requestRedraw();
+            stepHooks.armTimer(
+                0,
+                [](int) {  // armed for the running instant: runs in it
+                    eventLog += "d";
+                    stepHooks.requestRedraw();
+                },
+                0);
+        },
+        0);
+    stepHooks.armTimer(
+        5, [](int) { eventLog += "c"; }, 0);
+    clock.drawFrame = [](void*, int32_t ms) { eventLog += "F" + std::to_string(ms); };
+    runVirtualShowUntil(clock, 5);
+    EXPECT_EQ(eventLog, "F0abcdF5");
+}
+
+TEST_F(VirtualShow, EndsAfterTheEndingInstantsFrameAndRunsNothingMore) {
+    stepHooks.armTimer(
+        25,
+        [](int) {
+            stepHooks.requestRedraw();
+            stepHooks.endShow(3);
+        },
+        0);
+    stepHooks.armTimer(
+        25, [](int) { eventLog += "late"; }, 0);
+    EXPECT_TRUE(runVirtualShowToEnd(clock));
+    EXPECT_EQ(clock.endMs, 25);
+    EXPECT_EQ(clock.endStatus, 3);
+    EXPECT_EQ(eventLog, "");
+    EXPECT_EQ(frameInstants.back(), 25);  // its own frame, though the redraw chain had not run
+    EXPECT_FALSE(injectKey(clock, 30, 'c'));
+}
+
+TEST_F(VirtualShow, DeliversInjectedEventsBeforeTheInstantsTimers) {
+    clock.deliverKey = [](unsigned char key, int, int) {
+        // The roll tick due at the same instant has not run yet.
+        eventLog += std::string(1, static_cast<char>(key)) + std::to_string(scene.spinAngle) + ";";
+        if (key == 27) {
+            stepHooks.endShow(0);
+        }
+    };
+    clock.deliverReshape = [](int width, int height) {
+        eventLog += std::to_string(width) + "x" + std::to_string(height) + ";";
+    };
+    ASSERT_TRUE(injectKey(clock, 3600, 'q'));
+    ASSERT_TRUE(injectWindowSize(clock, 3600, 1, 0));
+    ASSERT_TRUE(injectWindowSize(clock, 3605, 640, 480));  // off the 10 ms grid: its own frame
+    ASSERT_TRUE(injectKey(clock, 30000, 27));
+    runVirtualShowToEnd(clock);
+    EXPECT_EQ(eventLog, "q0.000000;1x0;640x480;\x1b" + std::to_string(0.0f) + ";");
+    EXPECT_EQ(clock.endMs, 30000);
+    // Frames at 0..29990 every 10 ms plus 3605; Escape asks for none at 30000.
+    EXPECT_EQ(clock.framesDrawn, 3000 + 1);
+    EXPECT_EQ(frameInstants.back(), 29990);
+    EXPECT_FALSE(injectKey(clock, 100, 'c'));  // the past
+}

@@ -1,0 +1,152 @@
+#define GL_GLEXT_PROTOTYPES
+#include "tools/offscreen_target.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <malloc.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+
+bool hasExtension(const char* name) {
+    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (all == nullptr) {
+        return false;
+    }
+    const std::size_t length = std::strlen(name);
+    for (const char* p = std::strstr(all, name); p != nullptr; p = std::strstr(p + 1, name)) {
+        const bool startsWord = p == all || p[-1] == ' ';
+        const bool endsWord = p[length] == ' ' || p[length] == '\0';
+        if (startsWord && endsWord) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Mesa's software renderer takes and frees some megabytes for every frame. With the C library's
+// defaults that memory goes back to the system each time and every frame pays for fresh pages
+// (several times the drawing itself for small pictures); kept, it is reused.
+void keepFreedMemory() {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    mallopt(M_TOP_PAD, 64 << 20);
+}
+
+}  // namespace
+
+bool openRenderContext(std::string& error) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') {
+        error = "no X display: set DISPLAY (a virtual one such as Xvfb serves)";
+        return false;
+    }
+    keepFreedMemory();
+    // GLUT gets a command line of its own, so none of ours is taken for a GLUT option.
+    int argc = 1;
+    char name[] = "pp-render";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DEPTH);
+    glutInitWindowSize(64, 64);
+    glutCreateWindow("pp-render");
+    glutDisplayFunc([] {});  // the window is never shown; freeglut insists on a display callback
+    glutHideWindow();
+    glutMainLoopEvent();
+    if (!hasExtension("GL_ARB_framebuffer_object")) {
+        error = std::string("the OpenGL renderer (") +
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)) +
+                ") offers no framebuffer objects (GL_ARB_framebuffer_object)";
+        return false;
+    }
+    return true;
+}
+
+void checkLeaksBeforeExit() {
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();
+#endif
+}
+
+bool createOffscreenTarget(OffscreenTarget& target, int width, int height, std::string& error) {
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSide);
+    GLint maxViewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
+    const int limitW = maxSide < maxViewport[0] ? maxSide : maxViewport[0];
+    const int limitH = maxSide < maxViewport[1] ? maxSide : maxViewport[1];
+    if (width > limitW || height > limitH) {
+        error = "the renderer draws pictures up to " + std::to_string(limitW) + "x" +
+                std::to_string(limitH) + " pixels, not " + std::to_string(width) + "x" +
+                std::to_string(height);
+        return false;
+    }
+    target = OffscreenTarget{};
+    target.width = width;
+    target.height = height;
+    glGenFramebuffers(1, &target.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glGenRenderbuffers(1, &target.colourBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, target.colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              target.colourBuffer);
+    // A 24-bit depth buffer, as the show's window asks GLUT for.
+    glGenRenderbuffers(1, &target.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, target.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              target.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+        error = "the renderer could not make a " + std::to_string(width) + "x" +
+                std::to_string(height) + " framebuffer (out of memory?)";
+        destroyOffscreenTarget(target);
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+void destroyOffscreenTarget(OffscreenTarget& target) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (target.depthBuffer != 0) {
+        glDeleteRenderbuffers(1, &target.depthBuffer);
+    }
+    if (target.colourBuffer != 0) {
+        glDeleteRenderbuffers(1, &target.colourBuffer);
+    }
+    if (target.framebuffer != 0) {
+        glDeleteFramebuffers(1, &target.framebuffer);
+    }
+    target = OffscreenTarget{};
+}
+
+void readOffscreenPixels(const OffscreenTarget& target, std::vector<uint8_t>& rgb) {
+    const std::size_t rowBytes = static_cast<std::size_t>(target.width) * 3;
+    rgb.resize(rowBytes * static_cast<std::size_t>(target.height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    // GL's rows go bottom up; pictures go top down.
+    std::vector<uint8_t> row(rowBytes);
+    for (int top = 0, bottom = target.height - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = rgb.data() + static_cast<std::size_t>(top) * rowBytes;
+        uint8_t* b = rgb.data() + static_cast<std::size_t>(bottom) * rowBytes;
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
+}
