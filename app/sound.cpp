@@ -47,14 +47,14 @@ void startSoundTrack(const char* fileName) {
     }
     std::atexit(closeSoundTrack);
 
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(fileName, &spec, &samples, &length) == nullptr) {
+    if (SDL_LoadWAV(fileName, &format, &samples, &length) == nullptr) {
         return;
     }
     // The device takes the file's own format; SDL converts if the hardware wants another.
-    soundDevice = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    soundDevice = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
     if (soundDevice != 0) {
         SDL_QueueAudio(soundDevice, samples, length);
         SDL_PauseAudioDevice(soundDevice, 0);

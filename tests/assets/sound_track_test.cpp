@@ -89,16 +89,16 @@ TEST(SoundWave, HeaderIsPlainPcmMono16BitAt11025Hz) {
 
 TEST(SoundWave, SdlLoadsItWithTheTracksSamples) {
     std::vector<uint8_t> file = encodeWaveMono16(track(), kSoundRate);
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
     ASSERT_NE(SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1,
-                             &spec, &buffer, &length),
+                             &format, &buffer, &length),
               nullptr)
         << SDL_GetError();
-    EXPECT_EQ(spec.freq, 11025);
-    EXPECT_EQ(spec.format, AUDIO_S16LSB);
-    EXPECT_EQ(spec.channels, 1);
+    EXPECT_EQ(format.freq, 11025);
+    EXPECT_EQ(format.format, AUDIO_S16LSB);
+    EXPECT_EQ(format.channels, 1);
     ASSERT_EQ(length, track().size() * 2);
     EXPECT_EQ(std::memcmp(buffer, file.data() + 44, length), 0);
     SDL_FreeWAV(buffer);

@@ -24,22 +24,22 @@ Rgba grey(int i) {
     return {uint8_t(v + 2), uint8_t(v + 1), v, uint8_t(255 - i)};
 }
 
-void expectPixels(const BmpSpec& spec, const Expected& expected) {
-    Loaded loaded(makeBmp(spec));
+void expectPixels(const BmpLayout& fileLayout, const Expected& expected) {
+    Loaded loaded(makeBmp(fileLayout));
     ASSERT_TRUE(loaded.ok);
     for (const auto& [index, rgba] : expected) {
         EXPECT_EQ(loaded.pixel(index), rgba) << "pixel " << index;
     }
 }
 
-BmpSpec layout(uint16_t depth, int32_t width, int32_t height, Bytes pixels, int entries = 0) {
-    BmpSpec spec;
-    spec.depth = depth;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = std::move(pixels);
-    spec.palette = greyPalette(entries);
-    return spec;
+BmpLayout layout(uint16_t depth, int32_t width, int32_t height, Bytes pixels, int entries = 0) {
+    BmpLayout fileLayout;
+    fileLayout.depth = depth;
+    fileLayout.width = width;
+    fileLayout.height = height;
+    fileLayout.pixels = std::move(pixels);
+    fileLayout.palette = greyPalette(entries);
+    return fileLayout;
 }
 
 // Rows padded with 0xEE, which must never show.
@@ -54,7 +54,7 @@ TEST(BitmapUncompressed, EveryDepthWithOddWidthsAndRowPadding) {
                  {{0, {30, 20, 10, 40}}, {1, {70, 60, 50, 0}}});
     expectPixels(layout(16, 3, 1, {0xFF, 0x7F, 0x00, 0x80, 0x1F, 0x7C, 0xEE, 0xEE}),
                  {{0, {248, 248, 248, 255}}, {1, {0, 0, 0, 255}}, {2, {248, 0, 248, 255}}});
-    BmpSpec eight = layout(8, 5, 1, {7, 0, 255, 3, 9, 0xEE, 0xEE, 0xEE}, 256);
+    BmpLayout eight = layout(8, 5, 1, {7, 0, 255, 3, 9, 0xEE, 0xEE, 0xEE}, 256);
     std::copy_n(Bytes{1, 2, 3, 4}.begin(), 4, eight.palette.begin() + 4 * 7);
     expectPixels(eight, {{0, {3, 2, 1, 4}}, {2, grey(255)}, {4, grey(9)}});
     // Depth 4, width 3: each row's second byte holds one pixel in its high nibble.
@@ -87,14 +87,14 @@ TEST(BitmapUncompressed, RowsKeepFileOrderWhicheverWayTheyRun) {
 }
 
 TEST(BitmapUncompressed, RowsLongerThanOneReadArriveWhole) {
-    BmpSpec spec = layout(24, 100001, 2, {});  // 300003 bytes a row, padded to 300004
+    BmpLayout fileLayout = layout(24, 100001, 2, {});  // 300003 bytes a row, padded to 300004
     for (size_t i = 0; i < 2 * 300004; ++i) {
-        spec.pixels.push_back(static_cast<uint8_t>(i % 251));
+        fileLayout.pixels.push_back(static_cast<uint8_t>(i % 251));
     }
-    Loaded loaded(makeBmp(spec), false);
+    Loaded loaded(makeBmp(fileLayout), false);
     for (int column : {0, 87379, 87380, 87381, 100000}) {
         for (int row = 0; row < 2; ++row) {
-            const uint8_t* at = &spec.pixels[row * 300004 + 3 * column];
+            const uint8_t* at = &fileLayout.pixels[row * 300004 + 3 * column];
             EXPECT_EQ(loaded.pixel(row * 100001 + column), (Rgba{at[2], at[1], at[0], 255}));
         }
     }
@@ -112,63 +112,64 @@ TEST(BitmapUncompressed, NothingToDecodeStillLoadsWithZeroPixels) {
                                       {8, 2},
                                       {8, 4},
                                       {24, 0xFFFFFFFF}}) {
-        BmpSpec spec = layout(depth, 4, 2, Bytes(64, 0x55));
-        spec.compression = compression;
-        Loaded loaded(makeBmp(spec));
+        BmpLayout fileLayout = layout(depth, 4, 2, Bytes(64, 0x55));
+        fileLayout.compression = compression;
+        Loaded loaded(makeBmp(fileLayout));
         EXPECT_TRUE(loaded.ok);
         EXPECT_TRUE(loaded.allZeroFrom(0)) << depth << " " << compression;
     }
 }
 
 TEST(BitmapBitFields, MasksSelectAndScaleEachChannel) {
-    BmpSpec spec = layout(16, 3, 1, {0xFF, 0xFF, 0x00, 0xF8, 0xE0, 0x07, 0xEE, 0xEE});
-    spec.compression = 3;
-    std::copy_n(std::begin({0xF800u, 0x07E0u, 0x001Fu}), 3, spec.masks);  // no alpha mask
-    expectPixels(spec, {{0, {248, 252, 248, 0}}, {1, {248, 0, 0, 0}}, {2, {0, 252, 0, 0}}});
+    BmpLayout fileLayout = layout(16, 3, 1, {0xFF, 0xFF, 0x00, 0xF8, 0xE0, 0x07, 0xEE, 0xEE});
+    fileLayout.compression = 3;
+    std::copy_n(std::begin({0xF800u, 0x07E0u, 0x001Fu}), 3, fileLayout.masks);  // no alpha mask
+    expectPixels(fileLayout, {{0, {248, 252, 248, 0}}, {1, {248, 0, 0, 0}}, {2, {0, 252, 0, 0}}});
 
-    spec = layout(32, 1, 1, {1, 2, 3, 0x80});
-    spec.compression = 3;
-    std::copy_n(std::begin({0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u}), 4, spec.masks);
-    expectPixels(spec, {{0, {3, 2, 1, 128}}});
+    fileLayout = layout(32, 1, 1, {1, 2, 3, 0x80});
+    fileLayout.compression = 3;
+    std::copy_n(std::begin({0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u}), 4, fileLayout.masks);
+    expectPixels(fileLayout, {{0, {3, 2, 1, 128}}});
 
     // A 40-byte header takes in the three masks after it, and the first pixels as alpha mask.
-    spec = layout(16, 2, 1, {0x1F, 0x00, 0x00, 0x00});
-    spec.compression = 3;
-    spec.headerSize = 40;
-    std::copy_n(std::begin({0x7C00u, 0x03E0u, 0x001Fu}), 3, spec.masks);
-    Loaded loaded(makeBmp(spec));
+    fileLayout = layout(16, 2, 1, {0x1F, 0x00, 0x00, 0x00});
+    fileLayout.compression = 3;
+    fileLayout.headerSize = 40;
+    std::copy_n(std::begin({0x7C00u, 0x03E0u, 0x001Fu}), 3, fileLayout.masks);
+    Loaded loaded(makeBmp(fileLayout));
     EXPECT_EQ(loaded.image.infoHeader[41], 0x7C);
     EXPECT_EQ(loaded.image.infoHeader[52], 0x1F);
     EXPECT_EQ(loaded.pixel(0), (Rgba{0, 0, 248, 248}));
     EXPECT_EQ(loaded.pixel(1), (Rgba{0, 0, 0, 0}));
 }
 
-BmpSpec rle(int32_t width, int32_t height, Bytes data, uint16_t depth = 8) {
+BmpLayout rle(int32_t width, int32_t height, Bytes data, uint16_t depth = 8) {
     const int entries = depth == 1 ? 2 : depth == 4 ? 16 : depth == 8 ? 256 : 0;
-    BmpSpec spec = layout(depth, width, height, std::move(data), entries);
-    spec.compression = 1;
-    return spec;
+    BmpLayout fileLayout = layout(depth, width, height, std::move(data), entries);
+    fileLayout.compression = 1;
+    return fileLayout;
 }
 
 TEST(BitmapRunLength, CommandsMoveAndStoreAsEncoded) {
     // Run of 3, end of line, delta (5, 1), absolute run of 3 (the data starts at 1146, so the
     // run ends at the odd offset 1159 and one byte is skipped), run of 2, end of bitmap, then a
     // run that must not be decoded. Places that nothing reaches stay zero.
-    BmpSpec spec = rle(10, 4, {3, 5, 0, 0, 0, 2, 5, 1, 0, 3, 7, 8, 9, 0xEE, 2, 4, 0, 1, 9, 6});
-    expectPixels(spec, {{2, grey(5)},
-                        {3, {}},
-                        {10, {}},
-                        {25, grey(7)},
-                        {27, grey(9)},
-                        {28, grey(4)},
-                        {29, grey(4)},
-                        {30, {}},
-                        {39, {}}});
+    BmpLayout fileLayout =
+        rle(10, 4, {3, 5, 0, 0, 0, 2, 5, 1, 0, 3, 7, 8, 9, 0xEE, 2, 4, 0, 1, 9, 6});
+    expectPixels(fileLayout, {{2, grey(5)},
+                              {3, {}},
+                              {10, {}},
+                              {25, grey(7)},
+                              {27, grey(9)},
+                              {28, grey(4)},
+                              {29, grey(4)},
+                              {30, {}},
+                              {39, {}}});
 
     // Data starting at an odd offset ends the absolute run at an even one: no skip.
-    spec = rle(8, 1, {0xEE, 0, 3, 1, 2, 3, 1, 6, 0, 1});
-    Bytes file = makeBmp(spec);
-    putU32(file, 10, static_cast<uint32_t>(file.size() - spec.pixels.size() + 1));
+    fileLayout = rle(8, 1, {0xEE, 0, 3, 1, 2, 3, 1, 6, 0, 1});
+    Bytes file = makeBmp(fileLayout);
+    putU32(file, 10, static_cast<uint32_t>(file.size() - fileLayout.pixels.size() + 1));
     Loaded odd(file);
     EXPECT_EQ(odd.pixel(2), grey(3));
     EXPECT_EQ(odd.pixel(3), grey(6));

@@ -24,13 +24,13 @@ void expectEmpty(const BitmapImage& image) {
     EXPECT_TRUE(allZero(image.infoHeader, sizeof image.infoHeader));
 }
 
-BmpSpec small(uint16_t depth = 24) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.depth = depth;
-    spec.pixels = {10, 20, 30, 1, 2, 3, 0, 0, 4, 5, 6, 7, 8, 9, 0, 0};
-    return spec;
+BmpLayout small(uint16_t depth = 24) {
+    BmpLayout fileLayout;
+    fileLayout.width = 2;
+    fileLayout.height = 2;
+    fileLayout.depth = depth;
+    fileLayout.pixels = {10, 20, 30, 1, 2, 3, 0, 0, 4, 5, 6, 7, 8, 9, 0, 0};
+    return fileLayout;
 }
 
 void writeSkin(const Bytes& contents) {
@@ -55,7 +55,7 @@ TEST(BitmapRecord, LoadsSkinFromTheWorkingFolderAndReleasesOnReload) {
     ASSERT_TRUE(loadBitmap(image));
     EXPECT_EQ(image.pixels[0], 30);
     // Loading over a loaded record frees its arrays first (the leak checker sees any left).
-    BmpSpec eight = small(8);
+    BmpLayout eight = small(8);
     eight.palette = Bytes(1024, 7);
     writeSkin(makeBmp(eight));
     ASSERT_TRUE(loadBitmap(image));
@@ -79,18 +79,18 @@ TEST(BitmapRecord, LoadsSkinFromTheWorkingFolderAndReleasesOnReload) {
 }
 
 TEST(BitmapRecord, PaletteFollowsTheHeaderWhateverItsSizeOrColoursUsed) {
-    BmpSpec spec = small(8);
-    spec.coloursUsed = 16;
-    spec.palette = Bytes(64, 1);  // 16 entries; the pixel data fills the rest
-    Loaded loaded(makeBmp(spec));
+    BmpLayout fileLayout = small(8);
+    fileLayout.coloursUsed = 16;
+    fileLayout.palette = Bytes(64, 1);  // 16 entries; the pixel data fills the rest
+    Loaded loaded(makeBmp(fileLayout));
     ASSERT_EQ(loaded.image.paletteCount, 256);
     EXPECT_EQ(loaded.image.palette[63], 1);
     EXPECT_EQ(loaded.image.palette[64], 10);
 
-    spec.headerSize = 40;  // the palette starts at offset 54
-    spec.palette = Bytes(1024, 0);
-    spec.palette[4] = 9;
-    Loaded shortHeader(makeBmp(spec));
+    fileLayout.headerSize = 40;  // the palette starts at offset 54
+    fileLayout.palette = Bytes(1024, 0);
+    fileLayout.palette[4] = 9;
+    Loaded shortHeader(makeBmp(fileLayout));
     EXPECT_EQ(shortHeader.image.palette[4], 9);
 
     // A header size and a data offset far past the end: nothing to read, no failure.
@@ -107,18 +107,18 @@ TEST(BitmapRecord, RefusesSidesBeyondA32BitByteCount) {
         {65536, 16384}, {-65536, 16384}, {1073741824, 1}, {1, -1073741824},
         {INT32_MAX, 3}, {INT32_MIN, 1},  {1, INT32_MIN},  {INT32_MIN, 0}};
     for (auto [width, height] : refused) {
-        BmpSpec spec = small();
-        spec.width = width;
-        spec.height = height;
-        Loaded loaded(makeBmp(spec));
+        BmpLayout fileLayout = small();
+        fileLayout.width = width;
+        fileLayout.height = height;
+        Loaded loaded(makeBmp(fileLayout));
         EXPECT_FALSE(loaded.ok) << width << " x " << height;
         expectEmpty(loaded.image);
     }
     // The largest magnitude is fine when there is nothing to hold.
-    BmpSpec spec = small();
-    spec.width = -INT32_MAX;
-    spec.height = 0;
-    Loaded flat(makeBmp(spec));
+    BmpLayout fileLayout = small();
+    fileLayout.width = -INT32_MAX;
+    fileLayout.height = 0;
+    Loaded flat(makeBmp(fileLayout));
     EXPECT_TRUE(flat.ok);
     EXPECT_EQ(bitmapWidthAbs(flat.image), INT32_MAX);
 }
@@ -126,41 +126,41 @@ TEST(BitmapRecord, RefusesSidesBeyondA32BitByteCount) {
 // A file cut short anywhere past the type field still loads: pixels whose bytes all arrived
 // decode as in the whole file, and every other pixel is zero.
 TEST(BitmapRecord, TruncatedFilesDecodeWhatArrivedAndLeaveTheRestZero) {
-    std::vector<BmpSpec> kinds;
+    std::vector<BmpLayout> kinds;
     for (uint16_t depth : {1, 4, 8, 16, 24, 32}) {
-        BmpSpec spec;
-        spec.depth = depth;
-        spec.width = 3;
-        spec.height = 2;
-        spec.palette.resize(depth == 1 ? 8 : depth == 4 ? 64 : depth == 8 ? 1024 : 0);
-        for (size_t i = 0; i < spec.palette.size(); ++i) {
-            spec.palette[i] = static_cast<uint8_t>(i * 7 + 1);
+        BmpLayout fileLayout;
+        fileLayout.depth = depth;
+        fileLayout.width = 3;
+        fileLayout.height = 2;
+        fileLayout.palette.resize(depth == 1 ? 8 : depth == 4 ? 64 : depth == 8 ? 1024 : 0);
+        for (size_t i = 0; i < fileLayout.palette.size(); ++i) {
+            fileLayout.palette[i] = static_cast<uint8_t>(i * 7 + 1);
         }
         for (int i = 0; i < 24; ++i) {
-            spec.pixels.push_back(static_cast<uint8_t>(i * 37 + 11));
+            fileLayout.pixels.push_back(static_cast<uint8_t>(i * 37 + 11));
         }
-        kinds.push_back(spec);
+        kinds.push_back(fileLayout);
         if (depth == 16 || depth == 32) {
-            spec.compression = 3;
-            std::copy_n(std::begin({0x7C00u, 0x03E0u, 0x001Fu, 0x8000u}), 4, spec.masks);
-            kinds.push_back(spec);
+            fileLayout.compression = 3;
+            std::copy_n(std::begin({0x7C00u, 0x03E0u, 0x001Fu, 0x8000u}), 4, fileLayout.masks);
+            kinds.push_back(fileLayout);
         }
     }
-    BmpSpec runLength = kinds[2];
+    BmpLayout runLength = kinds[2];
     runLength.compression = 1;
     runLength.width = 8;  // no place is written twice
     runLength.pixels = {2, 5, 0, 3, 6, 7, 8, 0, 0, 0, 1, 9, 0, 1};
     kinds.push_back(runLength);
 
-    for (const BmpSpec& spec : kinds) {
-        const Bytes whole = makeBmp(spec);
+    for (const BmpLayout& fileLayout : kinds) {
+        const Bytes whole = makeBmp(fileLayout);
         const Loaded full(whole);
         for (size_t length = 0; length < whole.size(); ++length) {
-            SCOPED_TRACE(testing::Message() << "depth " << spec.depth << ", compression "
-                                            << spec.compression << ", length " << length);
+            SCOPED_TRACE(testing::Message() << "depth " << fileLayout.depth << ", compression "
+                                            << fileLayout.compression << ", length " << length);
             const Loaded cut(Bytes(whole.begin(), whole.begin() + length), false);
             ASSERT_EQ(cut.ok, length >= 2);
-            if (length >= whole.size() - spec.pixels.size()) {  // headers and palette whole
+            if (length >= whole.size() - fileLayout.pixels.size()) {  // headers and palette whole
                 for (int i = 0; i < full.image.pixelCount; ++i) {
                     if (cut.pixel(i) != Rgba{}) {
                         ASSERT_EQ(cut.pixel(i), full.pixel(i)) << "pixel " << i;

@@ -14,25 +14,28 @@ void putU32(Bytes& bytes, size_t at, uint32_t value) {
     }
 }
 
-Bytes makeBmp(const BmpSpec& spec) {
-    const size_t masksAfterHeader = spec.headerSize == 40 && spec.compression == 3 ? 12 : 0;
-    const size_t dataOffset = 14 + spec.headerSize + masksAfterHeader + spec.palette.size();
+Bytes makeBmp(const BmpLayout& fileLayout) {
+    const size_t masksAfterHeader =
+        fileLayout.headerSize == 40 && fileLayout.compression == 3 ? 12 : 0;
+    const size_t dataOffset =
+        14 + fileLayout.headerSize + masksAfterHeader + fileLayout.palette.size();
     Bytes file(dataOffset, 0);
     file[0] = 'B';
     file[1] = 'M';
     putU32(file, 10, static_cast<uint32_t>(dataOffset));
-    const uint32_t fields[] = {spec.headerSize, static_cast<uint32_t>(spec.width),
-                               static_cast<uint32_t>(spec.height), 1u | spec.depth << 16,
-                               spec.compression};
+    const uint32_t fields[] = {fileLayout.headerSize, static_cast<uint32_t>(fileLayout.width),
+                               static_cast<uint32_t>(fileLayout.height),
+                               1u | fileLayout.depth << 16, fileLayout.compression};
     for (size_t i = 0; i < std::size(fields); ++i) {
         putU32(file, 14 + 4 * i, fields[i]);
     }
-    putU32(file, 46, spec.coloursUsed);
-    for (int i = 0; i < (masksAfterHeader != 0 ? 3 : spec.headerSize >= 56 ? 4 : 0); ++i) {
-        putU32(file, 54 + 4 * i, spec.masks[i]);
+    putU32(file, 46, fileLayout.coloursUsed);
+    for (int i = 0; i < (masksAfterHeader != 0 ? 3 : fileLayout.headerSize >= 56 ? 4 : 0); ++i) {
+        putU32(file, 54 + 4 * i, fileLayout.masks[i]);
     }
-    std::copy(spec.palette.begin(), spec.palette.end(), file.end() - spec.palette.size());
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    std::copy(fileLayout.palette.begin(), fileLayout.palette.end(),
+              file.end() - fileLayout.palette.size());
+    file.insert(file.end(), fileLayout.pixels.begin(), fileLayout.pixels.end());
     return file;
 }
 

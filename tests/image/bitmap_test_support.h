@@ -10,7 +10,7 @@ using Bytes = std::vector<uint8_t>;
 using Rgba = std::array<uint8_t, 4>;
 
 // The fields of a bitmap file that the tests vary; everything else is zero.
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;
     uint16_t depth = 24;
@@ -22,7 +22,7 @@ struct BmpSpec {
     Bytes pixels;   // raw pixel data, rows padded by the test
 };
 
-Bytes makeBmp(const BmpSpec& spec);
+Bytes makeBmp(const BmpLayout& fileLayout);
 void putU32(Bytes& bytes, size_t at, uint32_t value);
 
 // A record loaded from bytes in memory and released at the end of the scope. The same bytes
