@@ -1,9 +1,16 @@
 // Frame cost of the show: renders frames of each phase with the real drawing code in a real
-// window and prints median and 95th-percentile wall and main-thread CPU milliseconds, beside a
-// bare frame (clear and swap) as the floor.
+// window and prints median and 95th-percentile wall and main-thread CPU milliseconds, and the
+// median CPU time of all the process's threads (the renderer's own included), beside a bare
+// frame (clear and swap) as the floor.
 //
 //   frame_bench [WIDTHxHEIGHT ...] [--frames N]     (default 1920x1080 800x800, 200 frames)
 //   PP_BENCH_PLAIN=1 frame_bench ...                 (without the frame-cost measures)
+//   frame_bench --paired ...                         (what the drawing shortcuts save)
+//
+// --paired draws every frame twice in a row from the same scene, once with the drawing
+// shortcuts and once without, alternating which goes first, and prints the medians of the
+// differences: on a shared machine whose speed drifts this shows a change that plain medians
+// taken minutes apart would hide.
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
@@ -88,7 +95,7 @@ const Phase phases[] = {
 };
 
 struct Stats {
-    double wallMedian, wallP95, cpuMedian, cpuP95;
+    double wallMedian, wallP95, cpuMedian, cpuP95, allThreadsMedian;
 };
 
 double percentile(std::vector<double> v, double p) {
@@ -96,23 +103,64 @@ double percentile(std::vector<double> v, double p) {
     return v[static_cast<size_t>(p * (v.size() - 1) + 0.5)];
 }
 
+// The cost of one frame drawn by draw(i), swapped and finished.
+struct FrameCost {
+    double wall, cpu, allThreads;
+};
+
+template <typename Draw>
+FrameCost timeFrame(int i, Draw draw) {
+    const double w0 = nowMs(CLOCK_MONOTONIC), c0 = nowMs(CLOCK_THREAD_CPUTIME_ID),
+                 p0 = nowMs(CLOCK_PROCESS_CPUTIME_ID);
+    draw(i);
+    glutSwapBuffers();
+    glFinish();
+    glutMainLoopEvent();
+    return {nowMs(CLOCK_MONOTONIC) - w0, nowMs(CLOCK_THREAD_CPUTIME_ID) - c0,
+            nowMs(CLOCK_PROCESS_CPUTIME_ID) - p0};
+}
+
 template <typename Draw>
 Stats measure(int frames, Draw draw) {
-    std::vector<double> wall, cpu;
+    std::vector<double> wall, cpu, all;
     for (int i = 0; i < frames + 10; ++i) {
-        const double w0 = nowMs(CLOCK_MONOTONIC), c0 = nowMs(CLOCK_THREAD_CPUTIME_ID);
-        draw(i);
-        glutSwapBuffers();
-        glFinish();
-        glutMainLoopEvent();
-        const double w1 = nowMs(CLOCK_MONOTONIC), c1 = nowMs(CLOCK_THREAD_CPUTIME_ID);
+        const FrameCost cost = timeFrame(i, draw);
         if (i >= 10) {  // the first frames warm the driver's caches
-            wall.push_back(w1 - w0);
-            cpu.push_back(c1 - c0);
+            wall.push_back(cost.wall);
+            cpu.push_back(cost.cpu);
+            all.push_back(cost.allThreads);
         }
     }
     return {percentile(wall, 0.5), percentile(wall, 0.95), percentile(cpu, 0.5),
-            percentile(cpu, 0.95)};
+            percentile(cpu, 0.95), percentile(all, 0.5)};
+}
+
+// Medians of (with shortcuts - without) over pairs of frames drawn from the same scene.
+struct Saving {
+    double wall, allThreads, wallWithout;
+};
+
+Saving measurePaired(int frames, int startMs) {
+    std::vector<double> wall, all, without;
+    for (int i = 0; i < frames + 10; ++i) {
+        FrameCost cost[2];
+        for (int k = 0; k < 2; ++k) {
+            const bool shortcuts = (k == (i & 1));
+            const SceneState before = scene;
+            pixelExactShortcuts = shortcuts;
+            cost[shortcuts] = timeFrame(i, [startMs](int n) { renderFrame(startMs + 10 * n); });
+            if (k == 0) {
+                scene = before;  // the second frame of the pair starts from the same scene
+            }
+        }
+        pixelExactShortcuts = true;
+        if (i >= 10) {
+            wall.push_back(cost[1].wall - cost[0].wall);
+            all.push_back(cost[1].allThreads - cost[0].allThreads);
+            without.push_back(cost[0].wall);
+        }
+    }
+    return {percentile(wall, 0.5), percentile(all, 0.5), percentile(without, 0.5)};
 }
 
 void onDisplayIgnored() {}
@@ -122,14 +170,17 @@ void onDisplayIgnored() {}
 int main(int argc, char** argv) {
     std::vector<std::pair<int, int>> sizes;
     int frames = 200;
+    bool paired = false;
     for (int i = 1; i < argc; ++i) {
         int w = 0, h = 0;
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--paired") == 0) {
+            paired = true;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::max(1, std::atoi(argv[++i]));
         } else if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w > 0 && h > 0) {
             sizes.push_back({w, h});
         } else {
-            std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT ...] [--frames N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT ...] [--frames N] [--paired]\n", argv[0]);
             return 2;
         }
     }
@@ -146,8 +197,13 @@ int main(int argc, char** argv) {
     }
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    std::printf("%-10s %-9s %8s %8s %8s %8s %8s\n", "size", "phase", "wall p50", "wall p95",
-                "cpu p50", "cpu p95", "x bare");
+    if (paired) {
+        std::printf("%-10s %-9s %14s %16s %18s\n", "size", "phase", "wall without",
+                    "wall saved p50", "all-CPU saved p50");
+    } else {
+        std::printf("%-10s %-9s %8s %8s %8s %8s %8s %8s\n", "size", "phase", "wall p50", "wall p95",
+                    "cpu p50", "cpu p95", "all p50", "x bare");
+    }
     for (const auto& size : sizes) {
         glutInitWindowSize(size.first, size.second);
         glutInitWindowPosition(0, 0);
@@ -163,18 +219,30 @@ int main(int argc, char** argv) {
         releaseBitmap(image);
         onReshape(size.first, size.second);
 
-        const Stats bare =
-            measure(frames, [](int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
         char label[32];
         std::snprintf(label, sizeof label, "%dx%d", size.first, size.second);
-        std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8s\n", label, "bare", bare.wallMedian,
-                    bare.wallP95, bare.cpuMedian, bare.cpuP95, "1.0");
+        if (paired) {
+            for (const Phase& phase : phases) {
+                phase.prepare();
+                const Saving saving = measurePaired(frames, phase.startMs);
+                std::printf("%-10s %-9s %14.2f %16.2f %18.2f\n", label, phase.name,
+                            saving.wallWithout, -saving.wall, -saving.allThreads);
+            }
+            std::fflush(stdout);
+            glutDestroyWindow(window);
+            continue;
+        }
+        const Stats bare =
+            measure(frames, [](int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+        std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8s\n", label, "bare",
+                    bare.wallMedian, bare.wallP95, bare.cpuMedian, bare.cpuP95,
+                    bare.allThreadsMedian, "1.0");
         for (const Phase& phase : phases) {
             phase.prepare();
             const int start = phase.startMs;
             const Stats s = measure(frames, [start](int i) { renderFrame(start + 10 * i); });
-            std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
-                        s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95,
+            std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
+                        s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95, s.allThreadsMedian,
                         s.wallMedian / bare.wallMedian);
         }
         std::fflush(stdout);

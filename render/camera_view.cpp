@@ -1,5 +1,6 @@
 #include "render/camera_view.h"
 
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include "anim/scene_state.h"
@@ -12,4 +13,14 @@ void applyCameraScript(int32_t elapsedMs) {
 
 void applyManualCamera() {
     gluLookAt(scene.manualEyeX, scene.manualEyeY, scene.manualEyeZ, 0, 0, 0, 0, 1, 0);
+}
+
+ClipTransform currentClipTransform() {
+    double projection[16];
+    double modelview[16];
+    int viewport[4];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return makeClipTransform(projection, modelview, viewport);
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "anim/scene_state.h"
+#include "render/figure_bounds.h"
 
 namespace {
 
@@ -25,12 +26,6 @@ const CubeFace cubeFaces[6] = {
 };
 
 const float faceTexCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-
-// The cube's position plus its spread offset, each coordinate rounded to single precision once.
-float spreadCoordinate(float cell, float direction) {
-    return static_cast<float>(static_cast<double>(cell) +
-                              static_cast<double>(scene.spread) * static_cast<double>(direction));
-}
 
 // Turns the rolling cube about its own centre by the roll angle. The axis follows the move from
 // the cell being left to the next one: about -z or +z for moves along +x or -x, about +x for
@@ -70,16 +65,14 @@ void drawTexturedCube(float edge) {
 void drawCubeAssembly() {
     const std::size_t count = placedCubes.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const Point3& p = placedCubes.at(i);
-        const Point3& d = spreadDirections[i < maxPlacedCubes ? i : 0];
+        const Point3 p = spreadCubePosition(i);
         glPushMatrix();
-        glTranslatef(spreadCoordinate(p.x, d.x), spreadCoordinate(p.y, d.y),
-                     spreadCoordinate(p.z, d.z));
+        glTranslatef(p.x, p.y, p.z);
         if (i == 0) {
             glTranslatef(scene.rollOffset.x, scene.rollOffset.y, scene.rollOffset.z);
             rotateRollingCube();
         }
-        if ((i != 0 && i != 4) || scene.showRollerAndCore) {
+        if (placedCubeDrawn(i)) {
             drawTexturedCube(cubeEdge);
         }
         glPopMatrix();

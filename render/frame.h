@@ -3,9 +3,9 @@
 #include <cstdint>
 
 // Drawing shortcuts that leave every pixel exactly as the plain drawing steps would: the
-// spheres of the ball come from display lists, and a fully transparent fade overlay is left
-// out. On by default; tests switch them off to
-// render the same frames both ways and compare.
+// spheres of the ball come from display lists, a fully transparent fade overlay is left out,
+// and the fade overlay is blended only over the parts of the window that hold a figure. On by
+// default; tests switch them off to render the same frames both ways and compare.
 extern bool pixelExactShortcuts;
 
 // Draws a whole frame into the back buffer as the scene stands at elapsedMs: clear, camera,

@@ -10,6 +10,9 @@ pp_add_test(anim_tests LABELS unit
 pp_add_test(camera_tests LABELS unit
     SOURCES camera/camera_script_test.cpp
     LIBS pp_camera)
+pp_add_test(screen_cover_tests LABELS unit
+    SOURCES render/screen_cover_test.cpp
+    LIBS pp_render)
 
 # Drawing tests need an X display (Xvfb in CI) and Mesa's software renderer.
 add_library(pp_gl_test_support STATIC support/gl_context.cpp)
@@ -19,6 +22,7 @@ target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest:
 pp_add_test(render_tests LABELS gl
     SOURCES render/cubes_test.cpp render/frame_test.cpp render/keys_reshape_test.cpp
             render/finale_test.cpp render/shortcuts_test.cpp
+            render/figure_bounds_test.cpp
     LIBS pp_app pp_gl_test_support)
 
 pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)

@@ -46,10 +46,46 @@ class Shortcuts : public ::testing::Test {
         scene.pathStep = buildPathLength - 1;
         scene.rollOffset = buildPath[buildPathLength - 1];
         onReshape(testWindowWidth, testWindowHeight);
+        // A patterned texture, so that the cubes' texture coordinates show in every pixel.
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &emptyTexture);
+        std::vector<unsigned char> texels(64 * 64 * 4);
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+            texels[i] = static_cast<unsigned char>((i * 2654435761u) >> 24);
+        }
+        glGenTextures(1, &patternTexture);
+        glBindTexture(GL_TEXTURE_2D, patternTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }
     void TearDown() override {
         pixelExactShortcuts = true;
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(emptyTexture));
+        glDeleteTextures(1, &patternTexture);
     }
+    // The block as it stands during roll k (0 to 25), the rolling cube turned by `angle`.
+    void buildingAt(int k, float angle) {
+        placedCubes.clear();
+        seedPlacedCubes();
+        for (int i = 1; i <= k; ++i) {
+            placedCubes.push_back(buildPath[i]);
+        }
+        scene.pathStep = k;
+        scene.spinAngle = angle;
+        const float part = angle / 90.0f;
+        scene.rollOffset = {buildPath[k].x + (buildPath[k + 1].x - buildPath[k].x) * part,
+                            buildPath[k].y + (buildPath[k + 1].y - buildPath[k].y) * part,
+                            buildPath[k].z + (buildPath[k + 1].z - buildPath[k].z) * part};
+    }
+    void useManualEye(float x, float y, float z) {
+        scene.scriptedCamera = false;
+        scene.manualEyeX = x;
+        scene.manualEyeY = y;
+        scene.manualEyeZ = z;
+    }
+    GLint emptyTexture = 0;
+    GLuint patternTexture = 0;
 };
 
 }  // namespace
@@ -84,5 +120,60 @@ TEST_F(Shortcuts, FramesWithAndWithoutTheFadeAreIdentical) {
     for (float alpha : {0.0f, 0.0008f, 0.5f, 1.0f}) {
         scene.fadeAlpha = alpha;
         expectSameFrame(60000);
+    }
+}
+
+TEST_F(Shortcuts, BuildingFramesAreIdentical) {
+    // Between rolls the rolling cube lies on the copy just placed: their faces tie in depth.
+    for (int k : {0, 3, 8, 12, 17, 21, 25}) {
+        for (float angle : {0.0f, 35.0f, 85.0f}) {
+            buildingAt(k, angle);
+            expectSameFrame(3600 + k * 600 + static_cast<int>(angle * 2.0f));
+        }
+    }
+    scene = SceneState{};
+    SetUp();
+    for (int t = 0; t < 26100; t += 1450) {
+        expectSameFrame(t);
+    }
+}
+
+TEST_F(Shortcuts, SpreadFramesAreIdentical) {
+    scene.showRollerAndCore = false;
+    for (float spread : {0.0f, 0.01f, 0.12f, 0.3f}) {
+        scene.spread = spread;
+        for (int t = 26100; t < 49100; t += 2900) {
+            expectSameFrame(t);
+        }
+    }
+}
+
+TEST_F(Shortcuts, FramesFromAnyManualEyeAreIdentical) {
+    buildingAt(13, 40.0f);
+    scene.ballActive = true;
+    // Inside the block, against a face, by the far plane (the block partly or wholly beyond
+    // it), and from below.
+    const float eyes[][3] = {{0.02f, 0.03f, 0.01f}, {0.0f, 0.0f, 0.3f},   {0.1f, 0.2f, 9.0f},
+                             {0.0f, 0.0f, 9.9f},    {0.0f, 0.0f, 10.2f},  {0.0f, 0.0f, 14.0f},
+                             {0.3f, -2.0f, 0.5f},   {-1.0f, 1.0f, -1.0f}, {0.0f, 2.0f, 9.7f},
+                             {0.0f, 1.5f, 9.8f},    {1.0f, 2.0f, 9.6f},   {0.0f, 3.0f, 9.5f},
+                             {0.0f, 2.0f, 9.75f},   {0.0f, 2.0f, 9.8f}};
+    for (const auto& eye : eyes) {
+        useManualEye(eye[0], eye[1], eye[2]);
+        for (float alpha : {0.0f, 0.3f}) {
+            scene.fadeAlpha = alpha;
+            expectSameFrame(40000);
+        }
+    }
+}
+
+TEST_F(Shortcuts, FadeFramesAreIdentical) {
+    scene.showRollerAndCore = false;
+    scene.spread = 0.3f;
+    scene.ballActive = true;
+    for (int t = 58100; t <= 70600; t += 625) {
+        scene.ballFrame = static_cast<float>((t - 26600) / 10);
+        scene.fadeAlpha = static_cast<float>(t - 58100) / 12500.0f;
+        expectSameFrame(t);
     }
 }

@@ -50,17 +50,14 @@ void useUnitOrthoView() {
     glViewport(0, 0, testWindowWidth, testWindowHeight);
 }
 
-std::vector<std::array<float, 3>> feedbackVertices(void (*draw)()) {
-    std::vector<GLfloat> buffer(1 << 20);
+std::vector<std::array<float, 3>> feedbackWindowVertices(const std::function<void()>& draw) {
+    std::vector<GLfloat> buffer(1 << 22);
     glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint count = glRenderMode(GL_RENDER);
+    EXPECT_GE(count, 0) << "feedback buffer overflow";
     std::vector<std::array<float, 3>> vertices;
-    auto toObject = [](const GLfloat* v) {
-        return std::array<float, 3>{v[0] / (testWindowWidth / 2.0f) - 1.0f,
-                                    v[1] / (testWindowHeight / 2.0f) - 1.0f, 1.0f - 2.0f * v[2]};
-    };
     for (GLint i = 0; i < count;) {
         const auto token = static_cast<GLint>(buffer[i++]);
         int n = 0;
@@ -76,8 +73,17 @@ std::vector<std::array<float, 3>> feedbackVertices(void (*draw)()) {
             continue;
         }
         for (int k = 0; k < n; ++k, i += 3) {
-            vertices.push_back(toObject(&buffer[i]));
+            vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 2]});
         }
+    }
+    return vertices;
+}
+
+std::vector<std::array<float, 3>> feedbackVertices(void (*draw)()) {
+    std::vector<std::array<float, 3>> vertices = feedbackWindowVertices(draw);
+    for (auto& v : vertices) {
+        v = {v[0] / (testWindowWidth / 2.0f) - 1.0f, v[1] / (testWindowHeight / 2.0f) - 1.0f,
+             1.0f - 2.0f * v[2]};
     }
     return vertices;
 }

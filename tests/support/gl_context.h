@@ -3,6 +3,7 @@
 // texture. Frames are drawn by calling the frame function directly and read from GL_BACK.
 #pragma once
 #include <array>
+#include <functional>
 #include <vector>
 
 constexpr int testWindowWidth = 320;
@@ -12,8 +13,10 @@ constexpr int testWindowHeight = 240;
 // z runs -1..1 (near to far is +1 to -1), with the identity modelview.
 void useUnitOrthoView();
 
-// Runs draw() in feedback mode and returns every vertex GL would rasterise, converted back to
-// object coordinates under useUnitOrthoView() (polygons may arrive split into triangles).
+// Runs draw() in feedback mode and returns the window coordinates (x, y, depth) of every vertex
+// GL would rasterise (polygons may arrive split into triangles).
+std::vector<std::array<float, 3>> feedbackWindowVertices(const std::function<void()>& draw);
+// The same, converted back to object coordinates under useUnitOrthoView().
 std::vector<std::array<float, 3>> feedbackVertices(void (*draw)());
 
 // Reads the back buffer's RGB at window pixel (x, y), origin bottom left.

@@ -174,6 +174,56 @@ TEST(ShowOnVirtualClock, AStormOfKeysAndWindowSizesLeavesTheEndWhereItWas) {
     stopVirtualShow(clock);
 }
 
+// Draws each frame of the show with the drawing shortcuts; every fourth one is drawn first with
+// them off, from the same scene, and both pictures are compared pixel by pixel.
+struct BothWays {
+    const OffscreenTarget* target;
+    int64_t framesCompared = 0;
+    int64_t framesDiffering = 0;
+    int64_t firstDifferingMs = -1;
+    int64_t framesSeen = 0;
+};
+
+void drawBothWays(void* context, int32_t instantMs) {
+    auto& b = *static_cast<BothWays*>(context);
+    if (b.framesSeen++ % 4 != 0) {
+        renderFrame(instantMs);
+        return;
+    }
+    const SceneState before = scene;
+    pixelExactShortcuts = false;
+    renderFrame(instantMs);
+    pixelExactShortcuts = true;
+    std::vector<uint8_t> plain;
+    readOffscreenPixels(*b.target, plain);
+    scene = before;  // the frame advanced the finale: draw it again from the same scene
+    renderFrame(instantMs);
+    std::vector<uint8_t> fast;
+    readOffscreenPixels(*b.target, fast);
+    ++b.framesCompared;
+    if (plain != fast) {
+        if (b.firstDifferingMs < 0) {
+            b.firstDifferingMs = instantMs;
+        }
+        ++b.framesDiffering;
+    }
+}
+
+TEST(ShowOnVirtualClock, EveryFrameIsTheSameWithTheDrawingShortcutsOff) {
+    TargetScope scope(320, 180);
+    ASSERT_TRUE(scope.ok) << scope.error;
+    BothWays both{&scope.target};
+    VirtualClock clock;
+    startDrawnShow(clock, 320, 180);
+    clock.drawFrame = drawBothWays;
+    clock.frameContext = &both;
+    EXPECT_TRUE(runVirtualShowToEnd(clock));
+    stopVirtualShow(clock);
+    pixelExactShortcuts = true;
+    EXPECT_EQ(both.framesCompared, 7060 / 4);
+    EXPECT_EQ(both.framesDiffering, 0) << "first at " << both.firstDifferingMs << " ms";
+}
+
 TEST(Recording, DrawingUnshownFramesSmallGivesTheSamePicturesAsDrawingAllInFull) {
     TargetScope scope(96, 72);
     ASSERT_TRUE(scope.ok) << scope.error;
