@@ -131,8 +131,8 @@ int coverRects(const PixelRect* rects, int count, const int viewport[4], PixelRe
     bool cell[coverGridCells][coverGridCells] = {};  // [row][column]
     for (int i = 0; i < count; ++i) {
         const PixelRect& r = rects[i];
-        const int x1 = std::min(r.x + r.width, vx + vw);
-        const int y1 = std::min(r.y + r.height, vy + vh);
+        const int x1 = static_cast<int>(std::min<long long>(1LL * r.x + r.width, 1LL * vx + vw));
+        const int y1 = static_cast<int>(std::min<long long>(1LL * r.y + r.height, 1LL * vy + vh));
         const int x0 = std::max(r.x, vx);
         const int y0 = std::max(r.y, vy);
         if (x0 >= x1 || y0 >= y1) {

@@ -214,6 +214,9 @@ TEST(ScreenCover, CellCoverOfNothingAndOfEverything) {
     EXPECT_EQ(cover[0].y, 0);
     EXPECT_EQ(cover[0].width, 1920);
     EXPECT_EQ(cover[0].height, 1080);
+    const PixelRect huge = {1850, -2147483000, 2147483647, 2147483647};
+    ASSERT_EQ(coverRects(&huge, 1, vp, cover), 1);  // no overflow: it reaches down into the view
+    EXPECT_EQ(cover[0].x, 1800);
     const int none[4] = {0, 0, 0, 0};
     EXPECT_EQ(coverRects(&all, 1, none, cover), 0);
     // A checkerboard of single cells is the most rectangles a cover can need.
