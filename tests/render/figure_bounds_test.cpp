@@ -23,11 +23,6 @@ namespace {
 
 using WindowPoint = std::array<float, 3>;  // x, y and depth from feedback
 
-// The window position of every vertex draw() has GL rasterise.
-std::vector<WindowPoint> drawnVertices(const std::function<void()>& draw) {
-    return feedbackWindowVertices(draw);
-}
-
 // The window rectangles of the figure boxes under the current matrices, in figureBoxes' order.
 std::vector<PixelRect> figureRects() {
     const ClipTransform view = currentClipTransform();
@@ -62,7 +57,7 @@ void expectInside(const std::vector<WindowPoint>& points, const std::vector<Pixe
 
 // A frame at elapsedMs keeps every vertex inside the rectangles of the figures' boxes.
 void expectFrameInsideFigures(int elapsedMs) {
-    const auto points = drawnVertices([elapsedMs] { renderFrame(elapsedMs); });
+    const auto points = feedbackWindowVertices([elapsedMs] { renderFrame(elapsedMs); });
     // The frame leaves the camera's matrices and the finale's state as they were drawn.
     const auto rects = figureRects();
     expectInside(points, rects, 0, rects.size(), "the frame");
@@ -107,7 +102,7 @@ TEST_F(FigureBounds, RollingCubeStaysInsideItsBoxThroughEveryRoll) {
                                 buildPath[k].z + (buildPath[k + 1].z - buildPath[k].z) * part};
             for (const float side : {-1.0f, 1.0f}) {
                 useManualEye(0.3f * side, 0.4f, 0.9f * side);
-                const auto points = drawnVertices(drawCubeAssembly);
+                const auto points = feedbackWindowVertices(drawCubeAssembly);
                 expectInside(points, figureRects(), 0, 1, "the rolling cube");
             }
         }
@@ -129,9 +124,9 @@ TEST_F(FigureBounds, BallAndCarpetStayInsideTheirOwnBoxes) {
             scene.spinAngle = static_cast<float>(frame % 361);
             // figureBoxes lists the ball, then the band along x and the band along z.
             const auto rects = figureRects();
-            expectInside(drawnVertices([] { drawBall(0.08f); }), rects, 0, 1, "the ball");
-            expectInside(drawnVertices([] { drawRippleCarpet(cubeEdge, -0.5f, 0.5f); }), rects, 1,
-                         3, "the carpet");
+            expectInside(feedbackWindowVertices([] { drawBall(0.08f); }), rects, 0, 1, "the ball");
+            expectInside(feedbackWindowVertices([] { drawRippleCarpet(cubeEdge, -0.5f, 0.5f); }),
+                         rects, 1, 3, "the carpet");
         }
     }
 }
