@@ -5,7 +5,10 @@ target_link_libraries(pp_test_support PUBLIC pp_anim)
 
 pp_add_test(anim_tests LABELS unit
     SOURCES anim/easing_test.cpp anim/tables_test.cpp anim/steps_test.cpp
-            anim/schedule_test.cpp anim/finale_motion_test.cpp
+            anim/finale_motion_test.cpp
+    LIBS pp_test_support)
+pp_add_test(app_tests LABELS unit
+    SOURCES app/schedule_test.cpp
     LIBS pp_app pp_test_support)
 pp_add_test(camera_tests LABELS unit
     SOURCES camera/camera_script_test.cpp
@@ -20,9 +23,11 @@ target_include_directories(pp_gl_test_support PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest::gtest)
 
 pp_add_test(render_tests LABELS gl
-    SOURCES render/cubes_test.cpp render/frame_test.cpp render/keys_reshape_test.cpp
-            render/finale_test.cpp render/shortcuts_test.cpp
-            render/figure_bounds_test.cpp
+    SOURCES render/cubes_test.cpp render/frame_test.cpp render/finale_test.cpp
+            render/shortcuts_test.cpp render/figure_bounds_test.cpp
+    LIBS pp_app pp_gl_test_support)
+pp_add_test(app_gl_tests LABELS gl
+    SOURCES app/keys_reshape_test.cpp
     LIBS pp_app pp_gl_test_support)
 
 pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)
@@ -45,6 +50,6 @@ endforeach()
 # own leftovers show up as leaks from unknown modules that no suppression can name. Leak
 # checking stays on for everything that loads neither; the valgrind run covers the whole show.
 if(PP_SANITIZE)
-    set_tests_properties(render_tests sound_tests PROPERTIES
+    set_tests_properties(render_tests app_gl_tests sound_tests PROPERTIES
                          ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 endif()

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "tests/assets/scratch_dir.h"
-#include "tools/skin_texture.h"
-#include "tools/sound_track.h"
+#include "assets/skin_texture.h"
+#include "assets/sound_track.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The default cube texture: its bitmap layout, its trip through the program's own reader,
 // and the qualities that make it work on a lit, repeating cube face.
-#include "tools/skin_texture.h"
+#include "assets/skin_texture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The sound track: a WAVE file that SDL plays, and music that keeps time with the show.
-#include "tools/sound_track.h"
+#include "assets/sound_track.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

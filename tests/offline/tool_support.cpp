@@ -1,4 +1,4 @@
-#include "tests/tool/tool_support.h"
+#include "tests/offline/tool_support.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/png_file.h"
+#include "offline/png_file.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG

@@ -1,4 +1,4 @@
-#include "tools/show_recording.h"
+#include "offline/show_recording.h"
 
 #include <GL/gl.h>
 
@@ -7,7 +7,7 @@
 #include "anim/scene_state.h"
 #include "app/keys.h"
 #include "render/frame.h"
-#include "tools/virtual_clock.h"
+#include "offline/virtual_clock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/sound_track.h"
+#include "assets/sound_track.h"
 
 #include <algorithm>
 #include <cmath>

@@ -13,11 +13,11 @@
 
 #include "image/bitmap.h"
 #include "render/gl_setup.h"
-#include "tools/offscreen_target.h"
-#include "tools/png_file.h"
-#include "tools/render_options.h"
-#include "tools/show_recording.h"
-#include "tools/y4m_stream.h"
+#include "offline/offscreen_target.h"
+#include "offline/png_file.h"
+#include "offline/render_options.h"
+#include "offline/show_recording.h"
+#include "offline/y4m_stream.h"
 
 namespace {
 

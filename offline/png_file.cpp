@@ -1,4 +1,4 @@
-#include "tools/png_file.h"
+#include "offline/png_file.h"
 
 #include <cerrno>
 #include <cstring>

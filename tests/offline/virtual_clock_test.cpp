@@ -1,5 +1,5 @@
 // The program's schedule and steps on the virtual clock, without GL: frames are only counted.
-#include "tools/virtual_clock.h"
+#include "offline/virtual_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/asset_io.h"
+#include "assets/asset_io.h"
 
 #include <cstdio>
 

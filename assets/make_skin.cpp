@@ -1,7 +1,7 @@
 // pp-make-skin OUTPUT.bmp: writes the show's default cube texture.
 #include <cstdio>
 
-#include "tools/skin_texture.h"
+#include "assets/skin_texture.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -17,10 +17,10 @@
 #include "image/bitmap.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
-#include "tests/tool/tool_support.h"
-#include "tools/offscreen_target.h"
-#include "tools/show_recording.h"
-#include "tools/virtual_clock.h"
+#include "tests/offline/tool_support.h"
+#include "offline/offscreen_target.h"
+#include "offline/show_recording.h"
+#include "offline/virtual_clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/offscreen_target.h"
+#include "offline/offscreen_target.h"
 
 // Output times run from fromMs in steps of 1000/fps ms (rounded down to whole milliseconds, so
 // they never drift) up to toMs, or to the end of the show when toMs is -1. The picture for an

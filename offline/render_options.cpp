@@ -1,4 +1,4 @@
-#include "tools/render_options.h"
+#include "offline/render_options.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "tools/y4m_stream.h"
+#include "offline/y4m_stream.h"
 
 #include <cmath>
 

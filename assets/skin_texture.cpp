@@ -1,4 +1,4 @@
-#include "tools/skin_texture.h"
+#include "assets/skin_texture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/asset_io.h"
+#include "assets/asset_io.h"
 
 constexpr int kSoundRate = 11025;
 constexpr double kSoundSeconds = 71.0;

@@ -1,4 +1,4 @@
-#include "tools/virtual_clock.h"
+#include "offline/virtual_clock.h"
 
 #include <algorithm>
 

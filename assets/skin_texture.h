@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/asset_io.h"
+#include "assets/asset_io.h"
 
 constexpr int kSkinSize = 256;
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "tests/tool/tool_support.h"
+#include "tests/offline/tool_support.h"
 
 TEST(RenderCommandLine, HelpAndBadArguments) {
     const ToolRun help = runTool({"--help"}, false);

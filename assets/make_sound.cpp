@@ -1,7 +1,7 @@
 // pp-make-sound OUTPUT.wav: writes the show's sound track.
 #include <cstdio>
 
-#include "tools/sound_track.h"
+#include "assets/sound_track.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES
-#include "tools/offscreen_target.h"
+#include "offline/offscreen_target.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
