@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr float piF = 3.1415927f;
-
 // Steps shared by both forms; every intermediate is rounded to single precision.
 float easeFraction(float from, float to, float u) {
     const float diff = to - from;

@@ -5,6 +5,9 @@
 #pragma once
 #include <cstdint>
 
+// Pi rounded to single precision, as every angle of the show's motion is computed.
+constexpr float piF = 3.1415927f;
+
 // Eases from `from` to `to` as t runs from 0 to `duration`, in single precision throughout.
 float easeCosine(float from, float to, float t, int32_t duration);
 // The same with the duration fixed at 2000 (spread ticks, finale frames).

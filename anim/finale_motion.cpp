@@ -6,7 +6,6 @@
 #include "anim/scene_state.h"
 
 namespace {
-constexpr float piF = 3.1415927f;
 constexpr float wavePhaseOffset = 12.566371f;  // 4 pi: the ball follows the wave at s = 0
 constexpr float ballLift = 0.11f;
 }  // namespace

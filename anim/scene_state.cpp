@@ -20,6 +20,11 @@ const Point3 spreadDirections[maxPlacedCubes] = {
     {0, 0, 1},   {1, 0, 1},   {1, 0, 0},   {1, -1, 0},   {1, -1, 1},  {0, -1, 1},  {0, -1, 0},
 };
 
+void clearScene() {
+    scene = SceneState{};
+    placedCubes.clear();
+}
+
 void seedPlacedCubes() {
     placedCubes.reserve(maxPlacedCubes);
     placedCubes.push_back(Point3{0.0f, 0.0f, 0.0f});

@@ -47,3 +47,5 @@ extern const Point3 spreadDirections[maxPlacedCubes];
 
 // Puts the rolling cube's base and the first cell into placedCubes, as at the start of the show.
 void seedPlacedCubes();
+// A fresh scene record and an empty cube list, as before the program starts.
+void clearScene();

@@ -9,14 +9,12 @@ namespace {
 
 void armNothing(unsigned int, TimerCallback, int) {}
 void redrawNothing() {}
-void exitProcess(int status) {
-    std::exit(status);
-}
 
 constexpr float rollStep = 0.011111111f;  // 1/90: eighteen ticks move the cube one cell
 constexpr float rollDegreesPerTick = 5.0f;
 constexpr float spreadEnd = 0.3f;
-constexpr float fadeStep = 0.0008f;
+constexpr float ballSpinDegreesPerFrame = 1.0f;
+constexpr float fullTurnDegrees = 360.0f;
 
 // Moves one component of the roll translation a step towards the next cell.
 float stepTowards(float offset, float current, float next) {
@@ -31,7 +29,11 @@ float stepTowards(float offset, float current, float next) {
 
 }  // namespace
 
-StepHooks stepHooks = {armNothing, redrawNothing, exitProcess};
+StepHooks stepHooks = {armNothing, redrawNothing, endProcess};
+
+void endProcess(int status) {
+    std::exit(status);
+}
 
 void onRollTick(int value) {
     scene.spinAngle += rollDegreesPerTick;
@@ -79,7 +81,7 @@ void onRedrawTick(int value) {
 
 void onFadeTick(int value) {
     scene.fadeAlpha =
-        static_cast<float>(static_cast<double>(scene.fadeAlpha) + static_cast<double>(fadeStep));
+        static_cast<float>(static_cast<double>(scene.fadeAlpha) + static_cast<double>(fadeAlphaPerTick));
     stepHooks.requestRedraw();
     if (scene.fadeAlpha >= 1.0f) {
         stepHooks.endShow(0);
@@ -89,10 +91,20 @@ void onFadeTick(int value) {
 }
 
 float advanceFinaleFrame() {
-    scene.spinAngle = scene.spinAngle < 360.0f ? scene.spinAngle + 1.0f : 0.0f;
+    scene.spinAngle = scene.spinAngle < fullTurnDegrees
+                          ? scene.spinAngle + ballSpinDegreesPerFrame
+                          : 0.0f;
     const float oldFrame = scene.ballFrame;
     scene.ballFrame += 1.0f;
-    scene.ripplePhase =
-        static_cast<float>(static_cast<double>(scene.ripplePhase) + static_cast<double>(0.1f));
+    scene.ripplePhase = static_cast<float>(static_cast<double>(scene.ripplePhase) +
+                                           static_cast<double>(ripplePhasePerFrame));
     return oldFrame;
+}
+
+FinaleFrame advanceFrame() {
+    if (!scene.ballActive) {
+        return FinaleFrame{false, scene.ballFrame, scene.ballFrame};
+    }
+    const float oldBallFrame = advanceFinaleFrame();
+    return FinaleFrame{true, oldBallFrame, scene.ballFrame};
 }

@@ -14,10 +14,15 @@ struct StepHooks {
     void (*endShow)(int status);
 };
 
-// Starts with hooks that arm nothing, redraw nothing and call std::exit.
+// Starts with hooks that arm nothing, redraw nothing and end the process.
 extern StepHooks stepHooks;
 
-constexpr unsigned int stepTickMs = 10;  // every self-re-arming step runs every 10 ms
+// Ends the process at once with the status: what the program binds endShow to.
+void endProcess(int status);
+
+constexpr unsigned int stepTickMs = 10;     // every self-re-arming step runs every 10 ms
+constexpr float fadeAlphaPerTick = 0.0008f;  // opacity the fade overlay gains per fade tick
+constexpr float ripplePhasePerFrame = 0.1f;  // radians the carpet's wave moves per finale frame
 
 void onRollTick(int value);
 void onSpreadTick(int value);
@@ -28,3 +33,16 @@ void onFadeTick(int value);
 // The per-frame advance of the finale done before each finale frame is drawn: spin, frame count
 // and ripple phase. Returns the frame count before the advance.
 float advanceFinaleFrame();
+
+// The ball frames a frame's finale is drawn with: the count before and after the frame's
+// advance. `drawn` is false before the ball starts, when a frame has no finale.
+struct FinaleFrame {
+    bool drawn;
+    float oldBallFrame;
+    float newBallFrame;
+};
+
+// The frame step, run once before each frame is drawn: during the finale it advances the
+// per-frame quantities. The frame is then drawn from the scene as it leaves it, with these
+// ball frames; drawing changes nothing, so a frame can be drawn later, or not at all.
+FinaleFrame advanceFrame();

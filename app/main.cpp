@@ -2,24 +2,14 @@
 // ends with a spinning ball over a rippling carpet, filmed by a scripted camera.
 #include <GL/freeglut.h>
 
-#include <cstdlib>
-
 #include "anim/scene_state.h"
 #include "anim/steps.h"
+#include "app/display.h"
 #include "app/heap_tuning.h"
 #include "app/keys.h"
 #include "app/schedule.h"
 #include "app/sound.h"
-#include "render/frame.h"
 #include "render/gl_setup.h"
-
-namespace {
-
-void endProcess(int status) {
-    std::exit(status);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     keepFrameBuffersInHeap();

@@ -24,6 +24,7 @@
 
 #include "anim/scene_state.h"
 #include "app/heap_tuning.h"
+#include "app/display.h"
 #include "app/keys.h"
 #include "image/bitmap.h"
 #include "render/frame.h"
@@ -144,14 +145,12 @@ Saving measurePaired(int frames, int startMs) {
     std::vector<double> wall, all, without;
     for (int i = 0; i < frames + 10; ++i) {
         FrameCost cost[2];
+        const FinaleFrame finale = advanceFrame();  // both frames of the pair draw this scene
         for (int k = 0; k < 2; ++k) {
             const bool shortcuts = (k == (i & 1));
-            const SceneState before = scene;
             pixelExactShortcuts = shortcuts;
-            cost[shortcuts] = timeFrame(i, [startMs](int n) { renderFrame(startMs + 10 * n); });
-            if (k == 0) {
-                scene = before;  // the second frame of the pair starts from the same scene
-            }
+            cost[shortcuts] = timeFrame(
+                i, [startMs, finale](int n) { renderFrame(startMs + 10 * n, finale); });
         }
         pixelExactShortcuts = true;
         if (i >= 10) {
@@ -240,7 +239,7 @@ int main(int argc, char** argv) {
         for (const Phase& phase : phases) {
             phase.prepare();
             const int start = phase.startMs;
-            const Stats s = measure(frames, [start](int i) { renderFrame(start + 10 * i); });
+            const Stats s = measure(frames, [start](int i) { showFrame(start + 10 * i); });
             std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
                         s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95, s.allThreadsMedian,
                         s.wallMedian / bare.wallMedian);

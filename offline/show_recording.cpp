@@ -2,9 +2,8 @@
 
 #include <GL/gl.h>
 
-#include <utility>
-
 #include "anim/scene_state.h"
+#include "anim/steps.h"
 #include "app/keys.h"
 #include "render/frame.h"
 #include "offline/virtual_clock.h"
@@ -12,51 +11,31 @@
 namespace {
 
 struct Recorder {
-    bool everyFrameInFull = false;
-    bool latestFrameInBuffer = false;  // the target holds the latest frame at full size
+    bool drawEveryFrame = false;
+    bool latestFrameInBuffer = false;  // the target holds the latest frame
     int32_t latestFrameMs = 0;
-    SceneState sceneBeforeLatestFrame;  // what renderFrame started from for the latest frame
-    std::vector<Point3> cubesBeforeLatestFrame;
+    FinaleFrame latestFinale = {false, 0.0f, 0.0f};
 };
 
-// The clock's frame callback. renderFrame also advances the finale, so every requested frame is
-// drawn; one that may never be shown goes into a single pixel, fenced by the scissor so that
-// not even the clear touches the rest.
-void drawRequestedFrame(void* context, int32_t instantMs) {
-    auto& recorder = *static_cast<Recorder*>(context);
-    if (recorder.everyFrameInFull) {
-        renderFrame(instantMs);
+void drawLatestFrame(Recorder& recorder) {
+    if (!recorder.latestFrameInBuffer) {
+        renderFrame(recorder.latestFrameMs, recorder.latestFinale);
         recorder.latestFrameInBuffer = true;
-        return;
     }
-    recorder.sceneBeforeLatestFrame = scene;
-    recorder.cubesBeforeLatestFrame = placedCubes;
-    recorder.latestFrameMs = instantMs;
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glViewport(0, 0, 1, 1);
-    glScissor(0, 0, 1, 1);
-    glEnable(GL_SCISSOR_TEST);
-    renderFrame(instantMs);
-    glDisable(GL_SCISSOR_TEST);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    recorder.latestFrameInBuffer = false;
 }
 
-// Draws the latest frame again at full size from the scene it started from, then puts the
-// scene back as the show has it now.
-void drawLatestFrameInFull(Recorder& recorder) {
-    if (recorder.latestFrameInBuffer) {
-        return;
+// The clock's frame callback. The frame's step runs for every frame, as the program runs it;
+// the drawing waits until a picture shows the frame. Nothing changes the scene between a frame
+// and the next instant that asks for one (every step and key that changes what is seen asks
+// for a frame), so the scene as it stands then is the frame's scene.
+void stepRequestedFrame(void* context, int32_t instantMs) {
+    auto& recorder = *static_cast<Recorder*>(context);
+    recorder.latestFinale = advanceFrame();
+    recorder.latestFrameMs = instantMs;
+    recorder.latestFrameInBuffer = false;
+    if (recorder.drawEveryFrame) {
+        drawLatestFrame(recorder);
     }
-    const SceneState sceneNow = scene;
-    std::vector<Point3> cubesNow = placedCubes;
-    scene = recorder.sceneBeforeLatestFrame;
-    placedCubes = recorder.cubesBeforeLatestFrame;
-    renderFrame(recorder.latestFrameMs);
-    scene = sceneNow;
-    placedCubes = std::move(cubesNow);
-    recorder.latestFrameInBuffer = true;
 }
 
 }  // namespace
@@ -65,7 +44,7 @@ RecordingResult recordShow(const OffscreenTarget& target, const RecordingPlan& p
                            PictureSink sink, void* sinkContext) {
     RecordingResult result;
     Recorder recorder;
-    recorder.everyFrameInFull = plan.drawEveryFrameInFull;
+    recorder.drawEveryFrame = plan.drawEveryFrame;
 
     // Before the first frame the window is black, and it has its size.
     onReshape(target.width, target.height);
@@ -73,7 +52,7 @@ RecordingResult recordShow(const OffscreenTarget& target, const RecordingPlan& p
     recorder.latestFrameInBuffer = true;
 
     VirtualClock clock;
-    clock.drawFrame = drawRequestedFrame;
+    clock.runFrame = stepRequestedFrame;
     clock.frameContext = &recorder;
     clock.deliverKey = onKeyboard;
     clock.deliverReshape = onReshape;
@@ -90,7 +69,7 @@ RecordingResult recordShow(const OffscreenTarget& target, const RecordingPlan& p
         if (clock.ended && clock.endMs < timeMs) {
             break;  // the show is over: nothing is on screen any more
         }
-        drawLatestFrameInFull(recorder);
+        drawLatestFrame(recorder);
         readOffscreenPixels(target, rgb);
         result.pictures += 1;
         if (!sink(sinkContext, timeMs, rgb)) {

@@ -1,6 +1,6 @@
 // Recording the show: the virtual clock runs the program's schedule and steps, every requested
-// frame goes through the program's renderFrame, and the frame visible at each output time is
-// handed to a sink as RGB pixels.
+// frame runs the program's frame step, and the frame visible at each output time is drawn by the
+// program's renderFrame and handed to a sink as RGB pixels.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -15,11 +15,10 @@ struct RecordingPlan {
     int64_t fromMs = 0;
     int64_t toMs = -1;
     int fps = 50;
-    // Every frame drawn at full size and read back when due. The normal way draws the frames
-    // that no output shows into a one-pixel viewport, which advances the finale exactly as a
-    // full frame does, and draws an output frame again at full size from the scene kept from
-    // before it. The two give the same pictures; this one is here to show that.
-    bool drawEveryFrameInFull = false;
+    // Every frame drawn as soon as it is due, as a screen would. The normal way runs the step
+    // of every frame but draws only the frames that pictures show, once each. The two give the
+    // same pictures; this one is here to show that.
+    bool drawEveryFrame = false;
 };
 
 // Gets each output picture (top row first) and its output time. False stops the recording.

@@ -90,8 +90,8 @@ void runInstant(VirtualClock& clock, int64_t instantMs) {
         clock.redrawRequested = false;
         clock.framesDrawn += 1;
         clock.lastFrameMs = instantMs;
-        if (clock.drawFrame != nullptr) {
-            clock.drawFrame(clock.frameContext, static_cast<int32_t>(instantMs));
+        if (clock.runFrame != nullptr) {
+            clock.runFrame(clock.frameContext, static_cast<int32_t>(instantMs));
         }
     }
 }
@@ -103,15 +103,14 @@ void startVirtualShow(VirtualClock& clock) {
         hooksBeforeRun = stepHooks;
     }
     VirtualClock fresh;
-    fresh.drawFrame = clock.drawFrame;
+    fresh.runFrame = clock.runFrame;
     fresh.frameContext = clock.frameContext;
     fresh.deliverKey = clock.deliverKey;
     fresh.deliverReshape = clock.deliverReshape;
     clock = fresh;
     runningClock = &clock;
 
-    scene = SceneState{};
-    placedCubes.clear();
+    clearScene();
     seedPlacedCubes();
     stepHooks = StepHooks{armVirtualTimer, requestVirtualRedraw, endVirtualShow};
     layOutSchedule();

@@ -39,10 +39,11 @@ struct VirtualInput {
 };
 
 struct VirtualClock {
-    // Bound by the caller before the run. drawFrame draws one frame of the show as it stands at
-    // instantMs (the tool binds it to renderFrame); deliverKey and deliverReshape get the
-    // injected events (onKeyboard and onReshape). Unbound ones are not called.
-    void (*drawFrame)(void* context, int32_t instantMs) = nullptr;
+    // Bound by the caller before the run. runFrame runs one frame of the show at instantMs (the
+    // tool binds it to the program's frame step, and draws the frames it writes); deliverKey
+    // and deliverReshape get the injected events (onKeyboard and onReshape). Unbound ones are
+    // not called.
+    void (*runFrame)(void* context, int32_t instantMs) = nullptr;
     void* frameContext = nullptr;
     void (*deliverKey)(unsigned char key, int x, int y) = nullptr;
     void (*deliverReshape)(int width, int height) = nullptr;

@@ -1,10 +1,8 @@
 #include "render/frame.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include "anim/scene_state.h"
-#include "anim/steps.h"
 #include "render/camera_view.h"
 #include "render/cubes.h"
 #include "render/figure_bounds.h"
@@ -76,7 +74,7 @@ void drawFadeOverlay() {
     glDisable(GL_BLEND);
 }
 
-void renderFrame(int32_t elapsedMs) {
+void renderFrame(int32_t elapsedMs, const FinaleFrame& finale) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     if (scene.scriptedCamera) {
@@ -85,15 +83,8 @@ void renderFrame(int32_t elapsedMs) {
         applyManualCamera();
     }
     drawCubeAssembly();
-    if (scene.ballActive) {
-        const float oldBallFrame = advanceFinaleFrame();
-        drawFinale(oldBallFrame, scene.ballFrame);
+    if (finale.drawn) {
+        drawFinale(finale.oldBallFrame, finale.newBallFrame);
     }
     drawFadeOverlay();
-}
-
-void onDisplay() {
-    renderFrame(glutGet(GLUT_ELAPSED_TIME));
-    glutSwapBuffers();
-    glFlush();
 }

@@ -1,6 +1,9 @@
-// One frame of the show, the display callback and the fade overlay.
+// Drawing one frame of the show, and the fade overlay. Drawing reads the scene and never
+// changes it: the frame's own step (advanceFrame) runs before, outside this folder.
 #pragma once
 #include <cstdint>
+
+#include "anim/steps.h"
 
 // Drawing shortcuts that leave every pixel exactly as the plain drawing steps would: the
 // spheres of the ball come from display lists, a fully transparent fade overlay is left out,
@@ -9,9 +12,7 @@
 extern bool pixelExactShortcuts;
 
 // Draws a whole frame into the back buffer as the scene stands at elapsedMs: clear, camera,
-// cubes, the finale (advancing its per-frame quantities first) and the fade. Does not swap.
-void renderFrame(int32_t elapsedMs);
-// The GLUT display callback: a frame at GLUT's elapsed time, then the swap.
-void onDisplay();
+// cubes, the finale with the ball frames the frame step gave, and the fade. Does not swap.
+void renderFrame(int32_t elapsedMs, const FinaleFrame& finale);
 // The black square in the plane z = 1 whose opacity is fadeAlpha.
 void drawFadeOverlay();

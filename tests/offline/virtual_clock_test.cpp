@@ -22,7 +22,7 @@ class VirtualShow : public ::testing::Test {
     void SetUp() override {
         frameInstants.clear();
         eventLog.clear();
-        clock.drawFrame = countFrame;
+        clock.runFrame = countFrame;
         startVirtualShow(clock);
     }
     void TearDown() override {
@@ -114,7 +114,7 @@ TEST_F(VirtualShow, RunsAnInstantsTimersInArmingOrderBeforeItsOneFrame) {
         0);
     stepHooks.armTimer(
         5, [](int) { eventLog += "c"; }, 0);
-    clock.drawFrame = [](void*, int32_t ms) { eventLog += "F" + std::to_string(ms); };
+    clock.runFrame = [](void*, int32_t ms) { eventLog += "F" + std::to_string(ms); };
     runVirtualShowUntil(clock, 5);
     EXPECT_EQ(eventLog, "F0abcdF5");
 }

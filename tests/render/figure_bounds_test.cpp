@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "anim/scene_state.h"
+#include "app/display.h"
 #include "app/keys.h"
 #include "render/camera_view.h"
 #include "render/cubes.h"
@@ -57,7 +58,7 @@ void expectInside(const std::vector<WindowPoint>& points, const std::vector<Pixe
 
 // A frame at elapsedMs keeps every vertex inside the rectangles of the figures' boxes.
 void expectFrameInsideFigures(int elapsedMs) {
-    const auto points = feedbackWindowVertices([elapsedMs] { renderFrame(elapsedMs); });
+    const auto points = feedbackWindowVertices([elapsedMs] { showFrame(elapsedMs); });
     // The frame leaves the camera's matrices and the finale's state as they were drawn.
     const auto rects = figureRects();
     expectInside(points, rects, 0, rects.size(), "the frame");

@@ -11,6 +11,7 @@
 
 #include "anim/finale_motion.h"
 #include "anim/scene_state.h"
+#include "app/display.h"
 #include "app/keys.h"
 #include "render/frame.h"
 #include "tests/support/gl_context.h"
@@ -131,7 +132,7 @@ TEST_F(Finale, RenderedFinaleShowsTheRedBallOverTheWhiteBands) {
     scene.showRollerAndCore = false;
     scene.ballActive = true;
     scene.ballFrame = 3000.0f;  // the carpet at its full length
-    renderFrame(40000);
+    showFrame(40000);
 
     GLdouble model[16], projection[16];
     GLint viewport[4];

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "anim/scene_state.h"
+#include "app/display.h"
 #include "app/keys.h"
 #include "render/camera_view.h"
 #include "tests/support/gl_context.h"
@@ -56,19 +60,19 @@ TEST_F(Frame, ScriptedCameraSetsTheViewOfItsEye) {
 }
 
 TEST_F(Frame, UsesTheManualEyeWhenTheScriptIsOff) {
-    renderFrame(0);
+    showFrame(0);
     expectMatrixNear(glMatrix(GL_MODELVIEW_MATRIX), lookAtMatrix(0.25, 0.05, 1.5));
     scene.scriptedCamera = false;
-    renderFrame(0);
+    showFrame(0);
     expectMatrixNear(glMatrix(GL_MODELVIEW_MATRIX), lookAtMatrix(0, 0, 1));
     scene.manualEyeX = 0.4f;
     scene.manualEyeZ = 1.9f;
-    renderFrame(30000);  // the time does not matter to the manual eye
+    showFrame(30000);  // the time does not matter to the manual eye
     expectMatrixNear(glMatrix(GL_MODELVIEW_MATRIX), lookAtMatrix(0.4f, 0, 1.9f));
 }
 
 TEST_F(Frame, ShowsTheCubesInTheMiddleOfABlackPicture) {
-    renderFrame(0);
+    showFrame(0);
     EXPECT_GT(brightness(backPixel(testWindowWidth / 2, testWindowHeight / 2)), 150);
     EXPECT_EQ(brightness(backPixel(2, 2)), 0);
     EXPECT_EQ(brightness(backPixel(testWindowWidth - 3, testWindowHeight - 3)), 0);
@@ -83,14 +87,14 @@ TEST_F(Frame, FadeOverlayDarkensOnlyWhenTheEyeIsBeyondIt) {
     scene.scriptedCamera = false;
     scene.manualEyeZ = 1.9f;
     scene.fadeAlpha = 0.5f;
-    renderFrame(0);
+    showFrame(0);
     const int half = brightness(backPixel(testWindowWidth / 2, testWindowHeight / 2));
     scene.fadeAlpha = 0.0f;
-    renderFrame(0);
+    showFrame(0);
     const int full = brightness(backPixel(testWindowWidth / 2, testWindowHeight / 2));
     EXPECT_NEAR(half, full / 2, 6);
     scene.fadeAlpha = 1.0f;
-    renderFrame(0);
+    showFrame(0);
     for (int y = 0; y < testWindowHeight; y += 20) {
         for (int x = 0; x < testWindowWidth; x += 20) {
             ASSERT_EQ(brightness(backPixel(x, y)), 0) << x << "," << y;
@@ -98,18 +102,48 @@ TEST_F(Frame, FadeOverlayDarkensOnlyWhenTheEyeIsBeyondIt) {
     }
     // An eye in front of the plane z = 1 sees the scene whatever the fade.
     scene.manualEyeZ = 0.8f;
-    renderFrame(0);
+    showFrame(0);
     EXPECT_GT(brightness(backPixel(testWindowWidth / 2, testWindowHeight / 2)), 150);
 }
 
+TEST_F(Frame, DrawingLeavesTheSceneAsItIs) {
+    for (int i = 1; i < buildPathLength; ++i) {
+        placedCubes.push_back(buildPath[i]);
+    }
+    scene.pathStep = 5;
+    scene.spinAngle = 35.0f;
+    scene.ballActive = true;
+    scene.spread = 0.2f;
+    scene.fadeAlpha = 0.5f;
+    const FinaleFrame finale = advanceFrame();
+    const SceneState before = scene;
+    const std::vector<Point3> cubesBefore = placedCubes;
+    for (int elapsedMs : {0, 12000, 40000}) {
+        renderFrame(elapsedMs, finale);
+        renderFrame(elapsedMs, FinaleFrame{false, 0.0f, 0.0f});
+    }
+    const auto fields = [](const SceneState& s) {
+        return std::make_tuple(s.scheduleCursorMs, s.showRollerAndCore, s.scriptedCamera,
+                               s.manualEyeX, s.manualEyeY, s.manualEyeZ, s.spinAngle, s.spread,
+                               s.rollOffset.x, s.rollOffset.y, s.rollOffset.z, s.ballFrame,
+                               s.ripplePhase, s.fadeAlpha, s.pathStep, s.spreadFrame,
+                               s.ballActive);
+    };
+    EXPECT_EQ(fields(scene), fields(before));
+    ASSERT_EQ(placedCubes.size(), cubesBefore.size());
+    EXPECT_EQ(std::memcmp(placedCubes.data(), cubesBefore.data(),
+                          cubesBefore.size() * sizeof(Point3)),
+              0);
+}
+
 TEST_F(Frame, FinaleQuantitiesAdvanceOnlyInFinaleFrames) {
-    renderFrame(20000);
-    renderFrame(20010);
+    showFrame(20000);
+    showFrame(20010);
     EXPECT_EQ(scene.spinAngle, 0.0f);
     EXPECT_EQ(scene.ballFrame, 0.0f);
     EXPECT_EQ(scene.ripplePhase, 0.0f);
     scene.ballActive = true;
-    renderFrame(26600);
+    showFrame(26600);
     EXPECT_EQ(scene.spinAngle, 1.0f);
     EXPECT_EQ(scene.ballFrame, 1.0f);
     EXPECT_EQ(scene.ripplePhase, 0.1f);

@@ -15,8 +15,7 @@ void recordEnd(int status) {
 }  // namespace
 
 void resetShowForTest() {
-    scene = SceneState{};
-    placedCubes.clear();
+    clearScene();
     stepRecord = StepRecord{};
     stepHooks = StepHooks{recordArm, recordRedraw, recordEnd};
 }
