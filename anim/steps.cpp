@@ -12,6 +12,7 @@ void redrawNothing() {}
 
 constexpr float rollStep = 0.011111111f;  // 1/90: eighteen ticks move the cube one cell
 constexpr float rollDegreesPerTick = 5.0f;
+constexpr float rollEndDegrees = rollTickCount * rollDegreesPerTick;  // a quarter turn
 constexpr float spreadEnd = 0.3f;
 constexpr float ballSpinDegreesPerFrame = 1.0f;
 constexpr float fullTurnDegrees = 360.0f;
@@ -47,7 +48,7 @@ void onRollTick(int value) {
         scene.rollOffset.z = stepTowards(scene.rollOffset.z, cur.z, next.z);
     }
     stepHooks.requestRedraw();
-    if (scene.spinAngle < 90.0f) {
+    if (scene.spinAngle < rollEndDegrees) {
         stepHooks.armTimer(stepTickMs, onRollTick, value + 1);
         return;
     }
@@ -80,8 +81,7 @@ void onRedrawTick(int value) {
 }
 
 void onFadeTick(int value) {
-    scene.fadeAlpha =
-        static_cast<float>(static_cast<double>(scene.fadeAlpha) + static_cast<double>(fadeAlphaPerTick));
+    scene.fadeAlpha = fadeAlphaAfterTick(scene.fadeAlpha);
     stepHooks.requestRedraw();
     if (scene.fadeAlpha >= 1.0f) {
         stepHooks.endShow(0);
@@ -91,9 +91,8 @@ void onFadeTick(int value) {
 }
 
 float advanceFinaleFrame() {
-    scene.spinAngle = scene.spinAngle < fullTurnDegrees
-                          ? scene.spinAngle + ballSpinDegreesPerFrame
-                          : 0.0f;
+    scene.spinAngle =
+        scene.spinAngle < fullTurnDegrees ? scene.spinAngle + ballSpinDegreesPerFrame : 0.0f;
     const float oldFrame = scene.ballFrame;
     scene.ballFrame += 1.0f;
     scene.ripplePhase = static_cast<float>(static_cast<double>(scene.ripplePhase) +

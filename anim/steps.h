@@ -20,9 +20,25 @@ extern StepHooks stepHooks;
 // Ends the process at once with the status: what the program binds endShow to.
 void endProcess(int status);
 
-constexpr unsigned int stepTickMs = 10;     // every self-re-arming step runs every 10 ms
+constexpr unsigned int stepTickMs = 10;      // every self-re-arming step runs every 10 ms
 constexpr float fadeAlphaPerTick = 0.0008f;  // opacity the fade overlay gains per fade tick
 constexpr float ripplePhasePerFrame = 0.1f;  // radians the carpet's wave moves per finale frame
+constexpr int rollTickCount = 18;            // ticks of one roll: 18 x 5 degrees, one cell
+
+// The fade overlay's opacity after one more fade tick, summed in double precision.
+constexpr float fadeAlphaAfterTick(float alpha) {
+    return static_cast<float>(static_cast<double>(alpha) + static_cast<double>(fadeAlphaPerTick));
+}
+// How many fade ticks the picture takes to turn black; the last one ends the show.
+constexpr int fadeTicksToBlack() {
+    float alpha = 0.0f;
+    int ticks = 0;
+    do {
+        alpha = fadeAlphaAfterTick(alpha);
+        ++ticks;
+    } while (alpha < 1.0f);
+    return ticks;
+}
 
 void onRollTick(int value);
 void onSpreadTick(int value);

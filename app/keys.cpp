@@ -53,6 +53,7 @@ void onReshape(int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glViewport(0, 0, width, height);
-    gluPerspective(50.0, 1.4, 0.1, 10.0);
+    gluPerspective(perspectiveFieldOfViewDegrees, perspectiveAspect, perspectiveNearPlane,
+                   perspectiveFarPlane);
     glMatrixMode(GL_MODELVIEW);
 }

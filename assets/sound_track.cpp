@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+
+#include "app/schedule.h"
 
 // The music follows the show's clock. Its pulse is the roll: one beat every 0.6 s (100 beats
 // a minute), four beats to the bar.
@@ -26,17 +29,22 @@ namespace {
 using Mix = std::vector<double>;
 
 constexpr double kTwoPi = 6.283185307179586476925;
-constexpr double kBeat = 0.6;
+// The music's times come from the show's schedule, in seconds.
+constexpr double seconds(int64_t ms) {
+    return static_cast<double>(ms) / 1000.0;
+}
+constexpr double kBeat = seconds(rollGapMs);  // one beat per roll
 constexpr double kBar = 4 * kBeat;
-constexpr double kFirstRoll = 3.6;
-constexpr int kRollCount = 26;
-constexpr double kBlockDone = 18.8;
-constexpr double kSpreadStart = 26.1;
-constexpr double kFinaleStart = 26.6;
-constexpr double kFadeStart = 58.1;
-// The picture is black at about 70.6 s; the sound is gone a little before, so the program's
-// exit never cuts it off and the file ends in well over half a second of silence.
-constexpr double kFadeEnd = 70.4;
+constexpr double kFirstRoll = seconds(scheduledMs(rollRow));
+constexpr int kRollCount = rollCount;
+// The chord that greets the finished block, on the first tenth of a second after its last tick.
+constexpr double kBlockDone = seconds((blockCompleteMs + 99) / 100 * 100);
+constexpr double kSpreadStart = seconds(scheduledMs(spreadRow));
+constexpr double kFinaleStart = seconds(scheduledMs(ballRow));
+constexpr double kFadeStart = seconds(scheduledMs(fadeRow));
+// The sound is gone by the last whole fifth of a second before the picture is black, so the
+// program's exit never cuts it off and the file ends in well over half a second of silence.
+constexpr double kFadeEnd = seconds(showEndMs / 200 * 200);
 constexpr double kPeakLevel = 0.5;          // of full scale: -6 dBFS
 constexpr double kHighestPartialHz = 5000;  // stay clear of the 5512 Hz Nyquist limit
 
@@ -227,26 +235,47 @@ void addBell(Mix& mix, double start, int midi, double level) {
     addStruck(mix, start, noteHz(midi), level, kPartials, 5, 4.5);
 }
 
+// Where a held note lies in the mix, in samples: its first, how long it is held, how long it
+// takes to die away after that, and how many of its samples fit in the mix.
+struct HeldNote {
+    size_t first;
+    size_t held;
+    size_t release;
+    size_t count;
+};
+
+HeldNote placeHeldNote(const Mix& mix, double start, double length, double releaseSeconds) {
+    HeldNote note;
+    note.first = sampleAt(start);
+    note.held = sampleAt(length);
+    note.release = sampleAt(releaseSeconds);
+    note.count = std::min(note.held + note.release, mix.size() - std::min(note.first, mix.size()));
+    return note;
+}
+
+// The gain of sample i of a held note: 1 while it is held, then falling smoothly to 0.
+double releaseGain(const HeldNote& note, size_t i) {
+    if (i <= note.held) {
+        return 1.0;
+    }
+    return 1.0 - smoothRise(static_cast<double>(i - note.held) / note.release);
+}
+
 // Soft bass: a plucked tone with a warm second harmonic, held for the given length.
 void addBass(Mix& mix, double start, double length, int midi, double level) {
     const double hz = noteHz(midi);
-    const size_t first = sampleAt(start);
-    const size_t held = sampleAt(length);
-    const size_t release = sampleAt(0.08);
-    const size_t count = std::min(held + release, mix.size() - std::min(first, mix.size()));
+    const HeldNote note = placeHeldNote(mix, start, length, 0.08);
     const double attack = 0.006 * kSoundRate;
     const double factor = decayFactor(0.9);
     double amp = level;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < note.count; ++i) {
         double env = amp;
         if (i < attack) {
             env *= i / attack;
         }
-        if (i > held) {
-            env *= 1.0 - smoothRise(static_cast<double>(i - held) / release);
-        }
+        env *= releaseGain(note, i);
         const Harmonics h = harmonicsAt(hz * i / kSoundRate);
-        mix[first + i] += env * (h.first + 0.45 * h.second + 0.15 * h.third);
+        mix[note.first + i] += env * (h.first + 0.45 * h.second + 0.15 * h.third);
         amp = amp * factor + (1 - factor) * 0.45 * level;  // settles to a steady hum
     }
 }
@@ -296,20 +325,15 @@ void addPadChord(Mix& mix, double start, double end, const int* notes, int noteC
 // grows in as the note is held.
 void addLead(Mix& mix, double start, double length, int midi, double level) {
     const double hz = noteHz(midi);
-    const size_t first = sampleAt(start);
-    const size_t held = sampleAt(length);
-    const size_t release = sampleAt(0.12);
-    const size_t count = std::min(held + release, mix.size() - std::min(first, mix.size()));
+    const HeldNote note = placeHeldNote(mix, start, length, 0.12);
     const double settleFactor = decayFactor(0.15);
     double settle = 0.22;
     double phase = 0;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < note.count; ++i) {
         const double t = static_cast<double>(i) / kSoundRate;
         double env = level * smoothRise(t / 0.025) * (0.78 + settle);
         settle *= settleFactor;
-        if (i > held) {
-            env *= 1.0 - smoothRise(static_cast<double>(i - held) / release);
-        }
+        env *= releaseGain(note, i);
         const double vibrato = 1.0 + 0.004 * smoothRise((t - 0.15) / 0.3) * sineTurns(5.2 * t);
         phase += hz * vibrato / kSoundRate;
         const double s = sineTurns(phase);
@@ -317,7 +341,7 @@ void addLead(Mix& mix, double start, double length, int midi, double level) {
         const double s2 = 2 * s * c;
         const double c2 = 1 - 2 * s * s;
         const double fourth = hz * 4 < kHighestPartialHz ? 0.08 * 2 * s2 * c2 : 0.0;
-        mix[first + i] += env * (s + 0.42 * s2 + 0.20 * s * (3 - 4 * s * s) + fourth);
+        mix[note.first + i] += env * (s + 0.42 * s2 + 0.20 * s * (3 - 4 * s * s) + fourth);
     }
 }
 

@@ -23,9 +23,10 @@
 #include <vector>
 
 #include "anim/scene_state.h"
-#include "app/heap_tuning.h"
 #include "app/display.h"
+#include "app/heap_tuning.h"
 #include "app/keys.h"
+#include "app/schedule.h"
 #include "image/bitmap.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
@@ -44,53 +45,48 @@ struct Phase {
     void (*prepare)();
 };
 
-void fillBlock() {
-    placedCubes.clear();
+// Instants inside each phase, from the show's schedule, and the finale frames drawn by then.
+constexpr int buildingRoll = 11;  // the twelfth roll, half way through its turn
+constexpr int finaleFrames = 1400;
+constexpr int fadeFinaleFrames = 3800;
+constexpr int64_t tick = stepTickMs;
+
+// A fresh scene whose cube list holds the rolling cube and the cells up to lastCell.
+void placeCubesUpTo(int lastCell) {
+    clearScene();
     seedPlacedCubes();
-    for (int i = 1; i < buildPathLength; ++i) {
+    for (int i = 1; i <= lastCell; ++i) {
         placedCubes.push_back(buildPath[i]);
     }
-    scene.pathStep = buildPathLength - 1;
-    scene.rollOffset = buildPath[buildPathLength - 1];
+    scene.pathStep = lastCell;
+    scene.rollOffset = buildPath[lastCell];
+}
+
+// The whole block, spread apart by the given factor.
+void spreadBlock(float spread) {
+    placeCubesUpTo(buildPathLength - 1);
+    scene.showRollerAndCore = false;
+    scene.spread = spread;
+}
+
+void finaleAfter(int frames) {
+    spreadBlock(0.3f);
+    scene.ballActive = true;
+    scene.ballFrame = static_cast<float>(frames);
 }
 
 const Phase phases[] = {
-    {"building", 10000,
+    {"building", static_cast<int>(scheduledMs(rollRow, buildingRoll) + 8 * tick),
      [] {
-         scene = SceneState{};
-         placedCubes.clear();
-         seedPlacedCubes();
-         for (int i = 1; i <= 11; ++i) {
-             placedCubes.push_back(buildPath[i]);
-         }
-         scene.pathStep = 11;
+         placeCubesUpTo(buildingRoll);
          scene.spinAngle = 45.0f;
-         scene.rollOffset = buildPath[11];
      }},
-    {"spread", 26150,
+    {"spread", static_cast<int>(scheduledMs(spreadRow) + 5 * tick), [] { spreadBlock(0.05f); }},
+    {"finale", static_cast<int>(scheduledMs(ballRow) + finaleFrames * tick),
+     [] { finaleAfter(finaleFrames); }},
+    {"fade", static_cast<int>(scheduledMs(ballRow) + fadeFinaleFrames * tick),
      [] {
-         scene = SceneState{};
-         fillBlock();
-         scene.showRollerAndCore = false;
-         scene.spread = 0.05f;
-     }},
-    {"finale", 40000,
-     [] {
-         scene = SceneState{};
-         fillBlock();
-         scene.showRollerAndCore = false;
-         scene.spread = 0.3f;
-         scene.ballActive = true;
-         scene.ballFrame = 1400.0f;
-     }},
-    {"fade", 64000,
-     [] {
-         scene = SceneState{};
-         fillBlock();
-         scene.showRollerAndCore = false;
-         scene.spread = 0.3f;
-         scene.ballActive = true;
-         scene.ballFrame = 3800.0f;
+         finaleAfter(fadeFinaleFrames);
          scene.fadeAlpha = 0.5f;
      }},
 };
@@ -149,8 +145,8 @@ Saving measurePaired(int frames, int startMs) {
         for (int k = 0; k < 2; ++k) {
             const bool shortcuts = (k == (i & 1));
             pixelExactShortcuts = shortcuts;
-            cost[shortcuts] = timeFrame(
-                i, [startMs, finale](int n) { renderFrame(startMs + 10 * n, finale); });
+            cost[shortcuts] =
+                timeFrame(i, [startMs, finale](int n) { renderFrame(startMs + 10 * n, finale); });
         }
         pixelExactShortcuts = true;
         if (i >= 10) {

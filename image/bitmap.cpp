@@ -14,10 +14,6 @@ constexpr uint16_t kBitmapType = 0x4D42;  // the bytes "BM"
 constexpr size_t kFileHeaderSize = sizeof(BitmapImage::fileHeader);
 constexpr size_t kInfoHeaderSize = sizeof(BitmapImage::infoHeader);
 
-uint32_t readU32(const uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 int32_t readS32(const uint8_t* p) {
     int32_t value;
     uint32_t bits = readU32(p);
@@ -74,7 +70,7 @@ bool loadFromSource(BitmapImage& image, ByteSource& source) {
 
     // The palette follows the info header, whatever size that header gives itself.
     sourceSeek(source, kFileHeaderSize + static_cast<uint64_t>(readU32(image.infoHeader)));
-    const uint16_t depth = static_cast<uint16_t>(image.infoHeader[14] | image.infoHeader[15] << 8);
+    const uint16_t depth = infoHeaderDepth(image.infoHeader);
     image.paletteCount = paletteSizeForDepth(depth);
     image.palette = allocateBitmapArray(static_cast<uint64_t>(image.paletteCount) * 4, true);
     sourceRead(source, image.palette, static_cast<size_t>(image.paletteCount) * 4);

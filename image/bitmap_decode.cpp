@@ -35,10 +35,6 @@ struct DepthConverter {
     Converter convert;
 };
 
-uint32_t readU32(const uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 FieldChannel fieldChannel(uint32_t mask) {
     if (mask == 0) {
         return {0, 0, 0, 0};
@@ -288,7 +284,7 @@ uint8_t* allocateBitmapArray(uint64_t bytes, bool cleared) {
 
 void decodeBitmapPixels(BitmapImage& image, ByteSource& source) {
     const uint8_t* info = image.infoHeader;
-    const uint16_t depth = static_cast<uint16_t>(info[14] | info[15] << 8);
+    const uint16_t depth = infoHeaderDepth(info);
     const uint32_t compression = readU32(info + 16);
     const Layout shape = {nullptr, static_cast<uint64_t>(bitmapWidthAbs(image)),
                           static_cast<uint64_t>(bitmapHeightAbs(image)),

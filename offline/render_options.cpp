@@ -1,6 +1,9 @@
 #include "offline/render_options.h"
 
 #include <cstring>
+#include <string>
+
+#include "app/schedule.h"
 
 namespace {
 
@@ -168,7 +171,8 @@ Plays the PP show on a virtual clock and writes what it shows, without a window 
                    stream (4:2:0, BT.601 video range)
   --fps N          frames per second of the stream, 1 to 1000 (default 50)
   --from MS        the stream starts at this instant (default 0)
-  --to MS          the stream ends at this instant (default: the end of the show, 70590)
+  --to MS          the stream ends at this instant (default: the end of the show, )" +
+           std::to_string(showEndMs) + R"()
   --size WxH       picture size in pixels (default 1280x720); larger than the screen is fine
   --texture FILE   the cube texture, a Windows bitmap (default: skin.bmp from the working
                    directory, as the show reads it; without one the cubes are untextured)

@@ -4,7 +4,7 @@ pp_add_test(skin_texture_test LABELS unit
     LIBS pp_assets pp_image)
 pp_add_test(sound_track_test LABELS unit
     SOURCES assets/sound_track_test.cpp
-    LIBS pp_assets SDL2::SDL2)
+    LIBS pp_assets pp_anim SDL2::SDL2)
 pp_add_test(asset_programs_test LABELS unit
     SOURCES assets/asset_programs_test.cpp
     LIBS pp_assets)

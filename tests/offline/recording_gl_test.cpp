@@ -15,13 +15,14 @@
 #include "anim/scene_state.h"
 #include "app/display.h"
 #include "app/keys.h"
+#include "app/schedule.h"
 #include "image/bitmap.h"
-#include "render/frame.h"
-#include "render/gl_setup.h"
-#include "tests/offline/tool_support.h"
 #include "offline/offscreen_target.h"
 #include "offline/show_recording.h"
 #include "offline/virtual_clock.h"
+#include "render/frame.h"
+#include "render/gl_setup.h"
+#include "tests/offline/tool_support.h"
 
 namespace {
 
@@ -109,30 +110,38 @@ TEST(ShowOnVirtualClock, AdvancesTheFinaleOncePerFrameThroughTheEnd) {
     VirtualClock clock;
     startDrawnShow(clock, 1, 1);  // a one-pixel window: every frame fully drawn, cheaply
 
-    runVirtualShowUntil(clock, 26590);
+    constexpr int64_t tick = stepTickMs;
+    const int64_t ball = scheduledMs(ballRow);
+    // Finale frames drawn by the frame at instant t: one a tick from the ball's start on.
+    const auto finaleFramesAt = [ball](int64_t t) {
+        return static_cast<float>((t - ball) / tick + 1);
+    };
+    runVirtualShowUntil(clock, ball - tick);
     EXPECT_EQ(scene.ballFrame, 0.0f);
     EXPECT_EQ(scene.spinAngle, 0.0f);
-    runVirtualShowUntil(clock, 26600);  // the ball starts before the instant's frame
+    runVirtualShowUntil(clock, ball);  // the ball starts before the instant's frame
     EXPECT_EQ(scene.ballFrame, 1.0f);
     EXPECT_EQ(scene.spinAngle, 1.0f);
     EXPECT_EQ(scene.ripplePhase, 0.1f);
-    runVirtualShowUntil(clock, 30190);  // 360 finale frames: the spin is at its top...
+    runVirtualShowUntil(clock, ball + 359 * tick);  // 360 finale frames: the spin is at its top...
     EXPECT_EQ(scene.spinAngle, 360.0f);
-    runVirtualShowUntil(clock, 30200);  // ...and starts again
+    runVirtualShowUntil(clock, ball + 360 * tick);  // ...and starts again
     EXPECT_EQ(scene.spinAngle, 0.0f);
 
-    // The second redraw chain from 49.1 s adds no frames here, so the pace stays one a tick.
-    runVirtualShowUntil(clock, 49100);
-    EXPECT_EQ(scene.ballFrame, 2251.0f);
-    runVirtualShowUntil(clock, 58100);
-    EXPECT_EQ(scene.ballFrame, 3151.0f);
+    // The second redraw chain adds no frames here, so the pace stays one a tick.
+    const int64_t second = scheduledMs(secondRedrawRow);
+    runVirtualShowUntil(clock, second);
+    EXPECT_EQ(scene.ballFrame, finaleFramesAt(second));
+    runVirtualShowUntil(clock, scheduledMs(fadeRow));
+    EXPECT_EQ(scene.ballFrame, finaleFramesAt(scheduledMs(fadeRow)));
 
     EXPECT_TRUE(runVirtualShowToEnd(clock));
-    EXPECT_EQ(clock.endMs, 70590);
+    EXPECT_EQ(clock.endMs, showEndMs);
     EXPECT_EQ(clock.endStatus, 0);
-    EXPECT_EQ(clock.framesDrawn, 7060);
-    EXPECT_EQ(scene.ballFrame, 4400.0f);
-    EXPECT_EQ(scene.spinAngle, static_cast<float>(4400 % 361));
+    EXPECT_EQ(clock.framesDrawn, showEndMs / tick + 1);
+    const float finaleFrames = finaleFramesAt(showEndMs);
+    EXPECT_EQ(scene.ballFrame, finaleFrames);
+    EXPECT_EQ(scene.spinAngle, static_cast<float>(static_cast<int>(finaleFrames) % 361));
     stopVirtualShow(clock);
 }
 
@@ -143,10 +152,10 @@ TEST(ShowOnVirtualClock, AStormOfKeysAndWindowSizesLeavesTheEndWhereItWas) {
     startDrawnShow(clock, 1, 1);
 
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int64_t> instant(0, 70590);
+    std::uniform_int_distribution<int64_t> instant(0, showEndMs);
     const int sizes[][2] = {{1, 1}, {64, 0}, {0, 0}, {1, 48}, {4096, 4096}, {0, 48}, {3, 2}};
     std::set<int64_t> frameInstants;
-    for (int64_t t = 0; t <= 70590; t += 10) {
+    for (int64_t t = 0; t <= showEndMs; t += stepTickMs) {
         frameInstants.insert(t);
     }
     // Every key code but Escape's, in order, then keys and sizes at random; each asks for a frame.
@@ -163,14 +172,15 @@ TEST(ShowOnVirtualClock, AStormOfKeysAndWindowSizesLeavesTheEndWhereItWas) {
     }
 
     EXPECT_TRUE(runVirtualShowToEnd(clock));
-    EXPECT_EQ(clock.endMs, 70590);
+    EXPECT_EQ(clock.endMs, showEndMs);
     EXPECT_EQ(clock.endStatus, 0);
     EXPECT_EQ(clock.framesDrawn, static_cast<int64_t>(frameInstants.size()));
     EXPECT_EQ(scene.pathStep, 26);
     EXPECT_EQ(placedCubes.size(), 28u);
     EXPECT_EQ(scene.spread, 0.3f);
     // The finale counts frames, and the events' extra frames count too.
-    const auto finaleFrames = std::distance(frameInstants.lower_bound(26600), frameInstants.end());
+    const auto finaleFrames =
+        std::distance(frameInstants.lower_bound(scheduledMs(ballRow)), frameInstants.end());
     EXPECT_EQ(scene.ballFrame, static_cast<float>(finaleFrames));
     stopVirtualShow(clock);
 }
@@ -220,7 +230,7 @@ TEST(ShowOnVirtualClock, EveryFrameIsTheSameWithTheDrawingShortcutsOff) {
     EXPECT_TRUE(runVirtualShowToEnd(clock));
     stopVirtualShow(clock);
     pixelExactShortcuts = true;
-    EXPECT_EQ(both.framesCompared, 7060 / 4);
+    EXPECT_EQ(both.framesCompared, (showEndMs / stepTickMs + 1) / 4);
     EXPECT_EQ(both.framesDiffering, 0) << "first at " << both.firstDifferingMs << " ms";
 }
 
@@ -261,8 +271,8 @@ TEST(Recording, MatchesTheGoldenPicturesAndStopsAtTheShowsEnd) {
     Captured shots;
     const RecordingResult result = recordShow(scope.target, plan, capture, &shots);
     EXPECT_TRUE(result.showEnded);
-    EXPECT_EQ(result.showEndMs, 70590);
-    EXPECT_EQ(result.framesDrawn, 7060);
+    EXPECT_EQ(result.showEndMs, showEndMs);
+    EXPECT_EQ(result.framesDrawn, showEndMs / stepTickMs + 1);
     EXPECT_EQ(result.pictures, 71);
 
     for (const int64_t ms : {2000, 10000, 22000, 40000, 65000}) {
@@ -362,9 +372,12 @@ TEST(RenderProgram, WritesATexturedPictureAndRefusesInstantsPastTheEnd) {
     std::remove(plain.c_str());
     std::remove(skinned.c_str());
 
-    const ToolRun late = runTool({"--at", "70600", "--size", "16x16", "-o", plain});
+    const std::string afterEnd = std::to_string(showEndMs + stepTickMs);
+    const ToolRun late = runTool({"--at", afterEnd, "--size", "16x16", "-o", plain});
     EXPECT_EQ(late.exitStatus, 1);
-    EXPECT_NE(late.err.find("the show ends at 70590 ms"), std::string::npos) << late.err;
+    EXPECT_NE(late.err.find("the show ends at " + std::to_string(showEndMs) + " ms"),
+              std::string::npos)
+        << late.err;
     Picture none;
     EXPECT_FALSE(readPngFile(plain, none)) << "no picture is written for a failed request";
 }

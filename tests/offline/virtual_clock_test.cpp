@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "anim/scene_state.h"
+#include "app/schedule.h"
 
 namespace {
 
@@ -34,61 +35,68 @@ class VirtualShow : public ::testing::Test {
 }  // namespace
 
 TEST_F(VirtualShow, ReachesEveryPhaseAtItsInstant) {
-    runVirtualShowUntil(clock, 3590);
+    constexpr int64_t tick = stepTickMs;
+    const int64_t firstRoll = scheduledMs(rollRow);
+    runVirtualShowUntil(clock, firstRoll - tick);
     EXPECT_EQ(scene.spinAngle, 0.0f);
     EXPECT_EQ(placedCubes.size(), 2u);
 
-    runVirtualShowUntil(clock, 3600);  // the first roll's first tick: from cell 0 towards -x
+    runVirtualShowUntil(clock, firstRoll);  // the first roll's first tick: from cell 0 towards -x
     EXPECT_EQ(scene.spinAngle, 5.0f);
     EXPECT_LT(scene.rollOffset.x, 0.0f);
 
-    runVirtualShowUntil(clock, 18600);  // the 26th roll starts
+    runVirtualShowUntil(clock, lastRollMs);  // the 26th roll starts
     EXPECT_EQ(scene.pathStep, 25);
     EXPECT_EQ(scene.spinAngle, 5.0f);
-    runVirtualShowUntil(clock, 18770);  // ...and ends on its 18th tick
+    runVirtualShowUntil(clock, blockCompleteMs);  // ...and ends on its 18th tick
     EXPECT_EQ(scene.pathStep, 26);
     EXPECT_EQ(placedCubes.size(), 28u);
     EXPECT_EQ(scene.spinAngle, 0.0f);
 
-    runVirtualShowUntil(clock, 26090);
+    const int64_t spread = scheduledMs(spreadRow);
+    runVirtualShowUntil(clock, spread - tick);
     EXPECT_TRUE(scene.showRollerAndCore);
-    runVirtualShowUntil(clock, 26100);
+    runVirtualShowUntil(clock, spread);
     EXPECT_FALSE(scene.showRollerAndCore);
     EXPECT_EQ(scene.spreadFrame, 1.0f);
 
-    runVirtualShowUntil(clock, 26590);
+    const int64_t ball = scheduledMs(ballRow);
+    runVirtualShowUntil(clock, ball - tick);
     EXPECT_FALSE(scene.ballActive);
-    runVirtualShowUntil(clock, 26600);
+    runVirtualShowUntil(clock, ball);
     EXPECT_TRUE(scene.ballActive);
 
-    runVirtualShowUntil(clock, 46100);  // 2001 spread ticks
+    runVirtualShowUntil(clock, spread + 2000 * tick);  // 2001 spread ticks
     EXPECT_EQ(scene.spread, 0.3f);
     EXPECT_EQ(scene.spreadFrame, 2001.0f);
 
-    // From 49.1 s two redraw chains ask for each frame, yet every instant still has one frame.
-    runVirtualShowUntil(clock, 49090);
+    // From the second redraw chain on, two chains ask for each frame, yet every instant still
+    // has one frame.
+    const int64_t second = scheduledMs(secondRedrawRow);
+    runVirtualShowUntil(clock, second - tick);
     const int64_t requestsBefore = clock.redrawRequests;
-    EXPECT_EQ(clock.framesDrawn, 4910);
-    runVirtualShowUntil(clock, 49190);
+    EXPECT_EQ(clock.framesDrawn, second / tick);
+    runVirtualShowUntil(clock, second + 9 * tick);
     EXPECT_EQ(clock.redrawRequests - requestsBefore, 20);
-    EXPECT_EQ(clock.framesDrawn, 4920);
+    EXPECT_EQ(clock.framesDrawn, second / tick + 10);
 
-    runVirtualShowUntil(clock, 58090);
+    const int64_t fade = scheduledMs(fadeRow);
+    runVirtualShowUntil(clock, fade - tick);
     EXPECT_EQ(scene.fadeAlpha, 0.0f);
-    runVirtualShowUntil(clock, 58100);
+    runVirtualShowUntil(clock, fade);
     EXPECT_EQ(scene.fadeAlpha, 0.0008f);
 
-    // The fade needs 1250 ticks, so its last one is at 58100 + 1249 * 10.
-    EXPECT_TRUE(runVirtualShowUntil(clock, 70580));
+    // The fade's last tick ends the show.
+    EXPECT_TRUE(runVirtualShowUntil(clock, showEndMs - tick));
     EXPECT_LT(scene.fadeAlpha, 1.0f);
-    EXPECT_FALSE(runVirtualShowUntil(clock, 80000));
+    EXPECT_FALSE(runVirtualShowUntil(clock, showEndMs + 10000));
     EXPECT_GE(scene.fadeAlpha, 1.0f);
-    EXPECT_EQ(clock.endMs, 70590);
+    EXPECT_EQ(clock.endMs, showEndMs);
     EXPECT_EQ(clock.endStatus, 0);
     EXPECT_EQ(nextVirtualInstant(clock), -1);
 
     // One frame at every 10 ms instant from 0 through the end, the last fade tick's included.
-    ASSERT_EQ(frameInstants.size(), 7060u);
+    ASSERT_EQ(static_cast<int64_t>(frameInstants.size()), showEndMs / stepTickMs + 1);
     for (std::size_t i = 0; i < frameInstants.size(); ++i) {
         ASSERT_EQ(frameInstants[i], static_cast<int64_t>(i) * 10) << i;
     }
