@@ -20,6 +20,34 @@ double redDifferenceOf(double r, double g, double b) {
     return 128.0 + (112.0 * r - 93.786 * g - 18.214 * b) / 255.0;
 }
 
+// The same samples in exact integer arithmetic, which is several times faster: the weights
+// above times 1000 over 255000, summed over n pixels, rounded half up. Where the exact value
+// is a tie, the double formula above has rounded some ties down, so a tie takes its result from
+// there; everywhere else the two agree (checked over every input: 16.7 M colours for luma and
+// every sum of 1, 2 or 4 pixels for the differences).
+constexpr int64_t weightScale = 255000;
+
+uint8_t roundedSample(int64_t weighted, int64_t offset, int n,
+                      double (*exact)(double, double, double), int64_t r, int64_t g, int64_t b) {
+    const int64_t divisor = weightScale * n;
+    const int64_t numerator = weighted + offset * divisor + divisor / 2;
+    if (numerator % divisor == 0) {
+        return clampToByte(exact(static_cast<double>(r) / n, static_cast<double>(g) / n,
+                                 static_cast<double>(b) / n));
+    }
+    return static_cast<uint8_t>(numerator / divisor);
+}
+
+uint8_t lumaByte(int r, int g, int b) {
+    return roundedSample(65481 * r + 128553 * g + 24966 * b, 16, 1, lumaOf, r, g, b);
+}
+uint8_t blueDifferenceByte(int64_t r, int64_t g, int64_t b, int n) {
+    return roundedSample(-37797 * r - 74203 * g + 112000 * b, 128, n, blueDifferenceOf, r, g, b);
+}
+uint8_t redDifferenceByte(int64_t r, int64_t g, int64_t b, int n) {
+    return roundedSample(112000 * r - 93786 * g - 18214 * b, 128, n, redDifferenceOf, r, g, b);
+}
+
 }  // namespace
 
 std::string y4mHeader(int width, int height, int fps) {
@@ -41,13 +69,13 @@ void appendY4mFrame(const uint8_t* rgb, int width, int height, std::vector<uint8
     uint8_t* cr = cb + cw * ch;
     for (std::size_t i = 0; i < w * h; ++i) {
         const uint8_t* p = rgb + 3 * i;
-        luma[i] = clampToByte(lumaOf(p[0], p[1], p[2]));
+        luma[i] = lumaByte(p[0], p[1], p[2]);
     }
     for (std::size_t cy = 0; cy < ch; ++cy) {
         for (std::size_t cx = 0; cx < cw; ++cx) {
-            double r = 0.0;
-            double g = 0.0;
-            double b = 0.0;
+            int64_t r = 0;
+            int64_t g = 0;
+            int64_t b = 0;
             int n = 0;
             for (std::size_t y = 2 * cy; y < 2 * cy + 2 && y < h; ++y) {
                 for (std::size_t x = 2 * cx; x < 2 * cx + 2 && x < w; ++x) {
@@ -58,11 +86,8 @@ void appendY4mFrame(const uint8_t* rgb, int width, int height, std::vector<uint8
                     n += 1;
                 }
             }
-            r /= n;
-            g /= n;
-            b /= n;
-            cb[cy * cw + cx] = clampToByte(blueDifferenceOf(r, g, b));
-            cr[cy * cw + cx] = clampToByte(redDifferenceOf(r, g, b));
+            cb[cy * cw + cx] = blueDifferenceByte(r, g, b, n);
+            cr[cy * cw + cx] = redDifferenceByte(r, g, b, n);
         }
     }
 }
