@@ -9,9 +9,11 @@
 #include "app/keys.h"
 #include "app/schedule.h"
 #include "app/sound.h"
+#include "app/standard_streams.h"
 #include "render/gl_setup.h"
 
 int main(int argc, char** argv) {
+    openStandardDescriptors();
     keepFrameBuffersInHeap();
     startSoundTrack("bla_11.wav");
     seedPlacedCubes();

@@ -2,6 +2,7 @@
 // decoded in bitmap_decode.cpp.
 #include "image/bitmap.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -77,6 +78,11 @@ bool loadFromSource(BitmapImage& image, ByteSource& source) {
 
     image.pixelCount = bitmapWidthAbs(image) * bitmapHeightAbs(image);
     sourceSeek(source, readU32(image.fileHeader + 10));
+    if (source.failed) {  // a pipe cannot go back to the pixels or the palette
+        releaseBitmap(image);
+        errno = ESPIPE;
+        return false;
+    }
     decodeBitmapPixels(image, source);  // allocates the pixel array
     return true;
 }

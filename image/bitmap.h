@@ -21,6 +21,8 @@ struct BitmapImage {
 bool loadBitmap(BitmapImage& image);
 // The same reading from a stream positioned at the start of a bitmap file (seeks are absolute),
 // and from a whole bitmap file held in memory. A null stream reads as a file that cannot be opened.
+// A stream that cannot seek (a pipe) is read straight through; one whose pixel data lies before
+// bytes already read is refused (false, errno ESPIPE).
 bool loadBitmapFromStream(BitmapImage& image, std::FILE* file);
 bool loadBitmapFromMemory(BitmapImage& image, const uint8_t* data, size_t size);
 

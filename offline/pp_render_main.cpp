@@ -1,7 +1,9 @@
 // pp-render: plays the PP show on a virtual clock and writes a picture of one instant or a video
 // of the whole show, drawn offscreen by the program's own frame code.
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,13 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "app/schedule.h"
+#include "app/standard_streams.h"
 #include "image/bitmap.h"
-#include "render/gl_setup.h"
 #include "offline/offscreen_target.h"
+#include "offline/output_file.h"
 #include "offline/png_file.h"
 #include "offline/render_options.h"
 #include "offline/show_recording.h"
+#include "offline/video_file.h"
 #include "offline/y4m_stream.h"
+#include "render/gl_setup.h"
 
 namespace {
 
@@ -28,6 +34,37 @@ using Clock = std::chrono::steady_clock;
 
 void report(const std::string& message) {
     std::fprintf(stderr, "pp-render: %s\n", message.c_str());
+}
+
+// The signal that asked the run to stop (SIGINT or SIGTERM), 0 while none has. The video stops
+// after the frame in hand and keeps what it has; a second signal ends the program at once.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int signalNumber) {
+    stopSignal = signalNumber;
+}
+
+// Installed once the texture and the display are open: before that a signal ends the program
+// as usual, nothing having been written (a texture that is a FIFO may wait in open for a
+// writer, and Ctrl-C must still end that wait). Without SA_RESTART, an output FIFO's wait for
+// its reader in open gives up at the signal (the kernel hands a process's signal to its main
+// thread when that thread is waiting); writes go on by themselves (writeOutput).
+void stopOnSignals() {
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// The exit status of a run stopped by a signal, as a shell reports a command it ended.
+int stoppedStatus() {
+    return 128 + static_cast<int>(stopSignal);
+}
+
+const char* stopSignalName() {
+    return stopSignal == SIGINT ? "SIGINT" : "SIGTERM";
 }
 
 // The cube texture: the named file, or "skin.bmp" in the working directory as the show reads
@@ -44,10 +81,22 @@ bool loadTexture(const RenderOptions& options, BitmapImage& image, std::string& 
         error = "cannot open the texture " + options.texture + ": " + std::strerror(errno);
         return false;
     }
+    // A pipe is read straight through: a bitmap whose pixels come before parts already read
+    // cannot be taken that way, and the message says so.
+    const bool piped = ftello(file) < 0;
     const bool read = loadBitmapFromStream(image, file);
+    const int readErrno = errno;
+    const bool failedReading = std::ferror(file) != 0;
     std::fclose(file);
+    if (failedReading) {
+        // A directory, a device or a disk that fails: not a picture with parts missing.
+        releaseBitmap(image);
+        error = "cannot read the texture " + options.texture + ": " + std::strerror(readErrno);
+        return false;
+    }
     if (!read) {
-        error = "the texture " + options.texture + " is not a bitmap the show can read";
+        error = "the texture " + options.texture + " is not a bitmap the show can read" +
+                (piped ? " through a pipe; try the file itself" : "");
         return false;
     }
     if (image.pixels == nullptr && !options.quiet) {
@@ -59,7 +108,7 @@ bool loadTexture(const RenderOptions& options, BitmapImage& image, std::string& 
 
 struct Output {
     const RenderOptions* options;
-    std::FILE* stream = nullptr;  // the video stream
+    OutputFile* file = nullptr;  // where the video goes
     bool wroteHeader = false;
     int64_t framesWritten = 0;
     std::vector<uint8_t> frameBytes;
@@ -95,58 +144,77 @@ bool takePicture(void* context, int64_t, const std::vector<uint8_t>& rgb) {
     return true;
 }
 
+// Writes one frame and says whether to go on: not after a write failed, nor once a signal has
+// asked to stop, so that the stream ends after a whole frame.
 bool writeVideoFrame(void* context, int64_t timeMs, const std::vector<uint8_t>& rgb) {
     auto& out = *static_cast<Output*>(context);
     const RenderOptions& o = *out.options;
     if (!out.wroteHeader) {
         const std::string header = y4mHeader(o.width, o.height, o.fps);
-        if (std::fwrite(header.data(), 1, header.size(), out.stream) != header.size()) {
-            out.error = std::string("could not write the video: ") + std::strerror(errno);
+        if (!writeOutput(*out.file, header.data(), header.size(), out.error)) {
             return false;
         }
         out.wroteHeader = true;
     }
     out.frameBytes.clear();
     appendY4mFrame(rgb.data(), o.width, o.height, out.frameBytes);
-    if (std::fwrite(out.frameBytes.data(), 1, out.frameBytes.size(), out.stream) !=
-        out.frameBytes.size()) {
-        out.error = std::string("could not write the video: ") + std::strerror(errno);
+    if (!writeOutput(*out.file, out.frameBytes.data(), out.frameBytes.size(), out.error)) {
         return false;
     }
     out.framesWritten += 1;
     showProgress(out, timeMs, out.framesWritten);
-    return true;
+    return stopSignal == 0;
 }
 
-int renderPicture(const RenderOptions& options, const OffscreenTarget& target) {
+// Opened once the signals are caught, so that a stop leaves no temporary behind. Exit status 0
+// when it is open, else the status to end with.
+int openOutputOrReport(const RenderOptions& options, OutputFile& file) {
+    std::string error;
+    if (openOutput(options.output, file, error)) {
+        return 0;
+    }
+    if (stopSignal != 0) {
+        report(std::string("stopped by ") + stopSignalName() + " before anything was written");
+        return stoppedStatus();
+    }
+    report(error);
+    return exitFailed;
+}
+
+// A file is replaced only when complete; the fsync makes sure that the file which takes the
+// old one's place really holds the frames before the old one is gone.
+constexpr bool syncBeforeReplacing = true;
+
+int renderPicture(const RenderOptions& options, const OffscreenTarget& target, OutputFile& file) {
     Output out;
     out.options = &options;
     RecordingPlan plan;
     plan.fromMs = options.atMs;
     plan.toMs = options.atMs;
     const RecordingResult result = recordShow(target, plan, takePicture, &out);
-    if (result.pictures == 0) {
-        report("the show ends at " + std::to_string(result.showEndMs) +
-               " ms; nothing is on screen at " + std::to_string(options.atMs) + " ms");
-        return exitFailed;
+    if (stopSignal != 0) {
+        abandonOutput(file);
+        report(std::string("stopped by ") + stopSignalName() + "; no picture written");
+        return stoppedStatus();
     }
     std::string error;
-    if (!writePng(options.output, out.picture.data(), target.width, target.height, error)) {
-        report(error);
-        return exitFailed;
+    if (result.pictures == 0) {
+        // requestFitsShow keeps instants after the end from getting here.
+        error = "the show ended at " + std::to_string(result.showEndMs) +
+                " ms; nothing is on screen at " + std::to_string(options.atMs) + " ms";
+    } else if (writePngToOutput(file, out.picture.data(), target.width, target.height, error) &&
+               commitOutput(file, syncBeforeReplacing, error)) {
+        return 0;
     }
-    return 0;
+    abandonOutput(file);
+    report(error);
+    return exitFailed;
 }
 
-int renderVideo(const RenderOptions& options, const OffscreenTarget& target) {
+int renderVideo(const RenderOptions& options, const OffscreenTarget& target, OutputFile& file) {
     Output out;
     out.options = &options;
-    const bool toStdout = options.output == "-";
-    out.stream = toStdout ? stdout : std::fopen(options.output.c_str(), "wb");
-    if (out.stream == nullptr) {
-        report("cannot create " + options.output + ": " + std::strerror(errno));
-        return exitFailed;
-    }
+    out.file = &file;
     out.progressOnTerminal = isatty(STDERR_FILENO) != 0;
     out.started = Clock::now();
     out.lastProgress = out.started;
@@ -156,43 +224,158 @@ int renderVideo(const RenderOptions& options, const OffscreenTarget& target) {
     plan.toMs = options.toMs;
     plan.fps = options.fps;
     const RecordingResult result = recordShow(target, plan, writeVideoFrame, &out);
-    bool ok = !result.sinkStopped;
+    // Stopped by a signal: the frames written so far make a whole stream.
+    const bool stopped = stopSignal != 0 && out.error.empty();
+    bool ok = out.error.empty();
     if (ok && result.pictures == 0) {
-        out.error = "the show ends at " + std::to_string(result.showEndMs) + " ms; --from " +
+        // requestFitsShow keeps a --from after the end from getting here.
+        out.error = "the show ended at " + std::to_string(result.showEndMs) + " ms; --from " +
                     std::to_string(options.fromMs) + " is after it";
         ok = false;
     }
-    if (std::fflush(out.stream) != 0 && ok) {
-        out.error = std::string("could not write the video: ") + std::strerror(errno);
-        ok = false;
-    }
-    if (!toStdout && std::fclose(out.stream) != 0 && ok) {
-        out.error = std::string("could not write the video: ") + std::strerror(errno);
-        ok = false;
+    ok = ok && commitOutput(file, syncBeforeReplacing, out.error);
+    if (out.progressOnTerminal && !options.quiet) {
+        std::fputc('\n', stderr);
     }
     if (!ok) {
-        if (out.progressOnTerminal && !options.quiet) {
-            std::fputc('\n', stderr);
-        }
+        abandonOutput(file);
         report(out.error);
-        if (!toStdout) {
-            std::remove(options.output.c_str());
-        }
         return exitFailed;
     }
+    const int64_t lastMs = options.fromMs + (out.framesWritten - 1) * 1000 / options.fps;
+    if (stopped) {
+        report(std::string("stopped by ") + stopSignalName() + " after " +
+               std::to_string(out.framesWritten) + " whole frames (" +
+               std::to_string(options.fromMs) + " to " + std::to_string(lastMs) +
+               " ms of the show), written to " + file.name);
+        return stoppedStatus();
+    }
     if (!options.quiet) {
-        if (out.progressOnTerminal) {
-            std::fputc('\n', stderr);
-        }
         const double seconds = std::chrono::duration<double>(Clock::now() - out.started).count();
-        std::fprintf(
-            stderr,
-            "pp-render: %lld frames of %dx%d at %d fps (%lld to %lld ms of the show), "
-            "%lld show frames drawn, in %.1f s\n",
-            static_cast<long long>(result.pictures), options.width, options.height, options.fps,
-            static_cast<long long>(options.fromMs),
-            static_cast<long long>(options.fromMs + (result.pictures - 1) * 1000 / options.fps),
-            static_cast<long long>(result.framesDrawn), seconds);
+        std::fprintf(stderr,
+                     "pp-render: %lld frames of %dx%d at %d fps (%lld to %lld ms of the show), "
+                     "%lld show frames drawn, in %.1f s\n",
+                     static_cast<long long>(out.framesWritten), options.width, options.height,
+                     options.fps, static_cast<long long>(options.fromMs),
+                     static_cast<long long>(lastMs), static_cast<long long>(result.framesDrawn),
+                     seconds);
+    }
+    return 0;
+}
+
+// A video file: the encoding thread takes each picture; the progress line says how far along
+// the run is and how long it has left.
+struct VideoOutput {
+    const RenderOptions* options;
+    VideoFile* file = nullptr;
+    int64_t picturesExpected = 0;
+    int64_t picturesWritten = 0;
+    Clock::time_point started;
+    Clock::time_point lastProgress;
+    bool progressOnTerminal = false;
+};
+
+void showVideoProgress(VideoOutput& out) {
+    const Clock::time_point now = Clock::now();
+    const bool last = out.picturesWritten == out.picturesExpected;
+    if (out.options->quiet || (now - out.lastProgress < std::chrono::seconds(1) && !last)) {
+        return;
+    }
+    out.lastProgress = now;
+    const double seconds = std::chrono::duration<double>(now - out.started).count();
+    const double rate = seconds > 0 ? static_cast<double>(out.picturesWritten) / seconds : 0;
+    const double left =
+        rate > 0 ? static_cast<double>(out.picturesExpected - out.picturesWritten) / rate : 0;
+    std::fprintf(
+        stderr, "%spp-render: %3d%%, %lld of %lld frames, %.1f frames/s, %.0f s left%s",
+        out.progressOnTerminal ? "\r" : "",
+        static_cast<int>(100 * out.picturesWritten / std::max<int64_t>(out.picturesExpected, 1)),
+        static_cast<long long>(out.picturesWritten), static_cast<long long>(out.picturesExpected),
+        rate, left, out.progressOnTerminal ? "" : "\n");
+}
+
+bool encodeVideoFrame(void* context, int64_t, const std::vector<uint8_t>& rgb) {
+    auto& out = *static_cast<VideoOutput*>(context);
+    if (!writeVideoPicture(out.file, rgb)) {
+        return false;
+    }
+    out.picturesWritten += 1;
+    showVideoProgress(out);
+    return stopSignal == 0;
+}
+
+// The sound track of a video file: the one asked for must be readable; the default one may be
+// missing, and the video then has the picture only.
+bool loadSoundForVideo(const RenderOptions& options, VideoSound& sound, bool& haveSound,
+                       std::string& error) {
+    haveSound = loadVideoSound(options.sound, sound, error);
+    if (!haveSound && !options.soundGiven) {
+        if (!options.quiet) {
+            report("note: no readable " + options.sound +
+                   " in the working directory, the video has the picture only");
+        }
+        error.clear();
+        return true;
+    }
+    return haveSound;
+}
+
+int renderVideoFile(const RenderOptions& options, const OffscreenTarget& target, OutputFile& output,
+                    const VideoSettings& settings) {
+    std::string error;
+    // A file is written by name, so that the MP4 muxer can move its index to the front; what is
+    // written straight through goes to the descriptor, in pieces that need no going back.
+    const bool seekable = !output.temporary.empty();
+    const std::string path =
+        seekable ? output.temporary : "pipe:" + std::to_string(output.descriptor);
+    VideoOutput out;
+    out.options = &options;
+    out.file = openVideoFile(path, seekable, settings, error);
+    if (out.file == nullptr) {
+        abandonOutput(output);
+        report(error);
+        return exitFailed;
+    }
+    const int64_t lastMs =
+        options.toMs >= 0 ? std::min<int64_t>(options.toMs, showEndMs) : showEndMs;
+    out.picturesExpected = (lastMs - options.fromMs) * options.fps / 1000 + 1;
+    out.progressOnTerminal = isatty(STDERR_FILENO) != 0;
+    out.started = Clock::now();
+
+    RecordingPlan plan;
+    plan.fromMs = options.fromMs;
+    plan.toMs = options.toMs;
+    plan.fps = options.fps;
+    const RecordingResult result = recordShow(target, plan, encodeVideoFrame, &out);
+    const bool closed = closeVideoFile(out.file, error);
+    const bool committed = closed && commitOutput(output, syncBeforeReplacing, error);
+    if (out.progressOnTerminal && !options.quiet) {
+        std::fputc('\n', stderr);
+    }
+    if (!committed) {
+        abandonOutput(output);
+        report(error);
+        return exitFailed;
+    }
+    const int64_t shownToMs = options.fromMs + (out.picturesWritten - 1) * 1000 / options.fps;
+    if (stopSignal != 0) {
+        report(std::string("stopped by ") + stopSignalName() + " after " +
+               std::to_string(out.picturesWritten) + " frames (" + std::to_string(options.fromMs) +
+               " to " + std::to_string(shownToMs) + " ms of the show), written to " + output.name);
+        return stoppedStatus();
+    }
+    if (!options.quiet) {
+        const double seconds = std::chrono::duration<double>(Clock::now() - out.started).count();
+        std::fprintf(stderr,
+                     "pp-render: %lld frames of %dx%d at %d fps (%lld to %lld ms of the show)%s, "
+                     "%s, in %.1f s (%.1f frames/s), %lld show frames stepped\n",
+                     static_cast<long long>(out.picturesWritten), options.width, options.height,
+                     options.fps, static_cast<long long>(options.fromMs),
+                     static_cast<long long>(shownToMs),
+                     settings.sound != nullptr ? " with sound" : ", picture only",
+                     containerName(settings.container), seconds,
+                     static_cast<double>(out.picturesWritten) / seconds,
+                     static_cast<long long>(result.framesDrawn));
     }
     return 0;
 }
@@ -209,9 +392,34 @@ int run(int argc, char** argv) {
         std::fputs(renderUsage().c_str(), stdout);
         return 0;
     }
-    if (options.output == "-" && isatty(STDOUT_FILENO)) {
+    if (!requestFitsShow(options, error)) {
+        report(error);
+        return exitUsage;
+    }
+    if ((options.output == "-" || options.output == "/dev/stdout") && isatty(STDOUT_FILENO)) {
         report("not writing binary data to a terminal; give -o FILE or redirect standard output");
         return exitUsage;
+    }
+    // A video file's sound and encoders are judged before anything is drawn or opened.
+    VideoSound sound;
+    bool haveSound = false;
+    VideoSettings settings;
+    if (options.videoFile) {
+        if (!loadSoundForVideo(options, sound, haveSound, error)) {
+            report(error);
+            return exitFailed;
+        }
+        settings.container = options.container;
+        settings.width = options.width;
+        settings.height = options.height;
+        settings.fps = options.fps;
+        settings.quality = options.quality;
+        settings.soundFromMs = options.fromMs;
+        settings.sound = haveSound ? &sound : nullptr;
+        if (!videoEncodersAvailable(settings, error)) {
+            report(error);
+            return exitFailed;
+        }
     }
     BitmapImage image = {};
     if (!loadTexture(options, image, error)) {
@@ -228,8 +436,20 @@ int run(int argc, char** argv) {
     initLightingAndDepth();
     uploadCubeTexture(image);
     releaseBitmap(image);
-    const int status =
-        options.picture ? renderPicture(options, target) : renderVideo(options, target);
+    stopOnSignals();
+
+    OutputFile file;
+    int status = openOutputOrReport(options, file);
+    if (status == 0) {
+        try {
+            status = options.picture     ? renderPicture(options, target, file)
+                     : options.videoFile ? renderVideoFile(options, target, file, settings)
+                                         : renderVideo(options, target, file);
+        } catch (...) {
+            abandonOutput(file);  // out of memory: the temporary goes, the target stays
+            throw;
+        }
+    }
     checkLeaksBeforeExit();
     return status;
 }
@@ -237,8 +457,15 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A reader that goes away (`pp-render ... -o - | head -c 100`) is a write error, not a signal.
+    // Started with standard error closed, the X connection would take descriptor 2 and every
+    // message would go into it.
+    if (!openStandardDescriptors()) {
+        return exitFailed;  // nowhere to say so
+    }
+    // A reader that goes away (`pp-render ... -o - | head -c 100`) and a file that reaches the
+    // file size limit are write errors, reported and cleaned up like any other, not signals.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -3,10 +3,17 @@
 #include <cstdint>
 #include <string>
 
+#include "offline/video_file.h"
+
 struct RenderOptions {
     bool help = false;
-    bool picture = false;  // --at: one PNG picture
-    bool video = false;    // --y4m: a YUV4MPEG2 stream
+    bool picture = false;    // --at: one PNG picture
+    bool video = false;      // --y4m: a YUV4MPEG2 stream
+    bool videoFile = false;  // an MP4, Matroska or WebM file, with the sound track
+    VideoContainer container = VideoContainer::mp4;
+    std::string sound = "bla_11.wav";  // the track of a video file, read as the show reads it
+    bool soundGiven = false;           // --sound: a track that must be there
+    int quality = defaultVideoQuality;
     int64_t atMs = 0;
     int fps = 50;
     int64_t fromMs = 0;
@@ -21,9 +28,17 @@ struct RenderOptions {
 constexpr int maxPictureSide = 16384;
 constexpr int maxFps = 1000;
 
+// Whether a video stream is asked for: Y4M or a video file.
+inline bool wantsFrames(const RenderOptions& options) {
+    return options.video || options.videoFile;
+}
+
 // Reads the arguments after the program name. False with a one-line reason when they do not
 // make a complete, sensible request.
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                         std::string& error);
+// Whether the request asks for part of the show: an instant (--at, --from) after the show's
+// last frame is a bad argument, known before anything is drawn. False with a one-line reason.
+bool requestFitsShow(const RenderOptions& options, std::string& error);
 // The --help text.
 std::string renderUsage();

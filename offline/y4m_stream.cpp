@@ -65,8 +65,15 @@ void appendY4mFrame(const uint8_t* rgb, int width, int height, std::vector<uint8
     const std::size_t lumaAt = out.size();
     out.resize(lumaAt + w * h + 2 * cw * ch);
     uint8_t* luma = out.data() + lumaAt;
-    uint8_t* cb = luma + w * h;
-    uint8_t* cr = cb + cw * ch;
+    convertToYcbcr420(rgb, width, height, luma, luma + w * h, luma + w * h + cw * ch);
+}
+
+void convertToYcbcr420(const uint8_t* rgb, int width, int height, uint8_t* luma, uint8_t* cb,
+                       uint8_t* cr) {
+    const std::size_t w = static_cast<std::size_t>(width);
+    const std::size_t h = static_cast<std::size_t>(height);
+    const std::size_t cw = (w + 1) / 2;
+    const std::size_t ch = (h + 1) / 2;
     for (std::size_t i = 0; i < w * h; ++i) {
         const uint8_t* p = rgb + 3 * i;
         luma[i] = lumaByte(p[0], p[1], p[2]);

@@ -10,7 +10,7 @@ pp_add_test(offline_unit_tests LABELS unit
     SOURCES offline/virtual_clock_test.cpp offline/render_options_test.cpp offline/y4m_stream_test.cpp
     LIBS pp_offline)
 pp_add_test(pp_render_cli_tests LABELS unit
-    SOURCES offline/pp_render_cli_test.cpp
+    SOURCES offline/pp_render_cli_test.cpp offline/output_file_test.cpp
     LIBS pp_offline_test_support)
 
 # The whole show drawn offscreen; the golden pictures use the skin the build makes for show/.
@@ -23,6 +23,27 @@ target_compile_definitions(offline_gl_tests PRIVATE
     PP_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
 if(TARGET pp_show_assets)
     add_dependencies(offline_gl_tests pp_show_assets)
+endif()
+
+# The pp-render program run for real: failing and interrupted outputs, closed descriptors,
+# textures through pipes.
+pp_add_test(pp_render_output_tests LABELS gl
+    SOURCES offline/pp_render_output_test.cpp
+    LIBS pp_offline_test_support)
+target_compile_definitions(pp_render_output_tests PRIVATE PP_DEFAULT_SKIN="${PP_DEFAULT_SKIN}")
+if(TARGET pp_show_assets)
+    add_dependencies(pp_render_output_tests pp_show_assets)
+endif()
+
+# Finished video files, opened again with FFmpeg's libraries.
+pp_add_test(video_file_tests LABELS gl
+    SOURCES offline/video_file_test.cpp offline/video_probe.cpp
+    LIBS pp_offline_test_support)
+target_compile_definitions(video_file_tests PRIVATE PP_RENDER="$<TARGET_FILE:pp-render>"
+    PP_DEFAULT_SKIN="${PP_DEFAULT_SKIN}"
+    PP_DEFAULT_SOUND="${PROJECT_BINARY_DIR}/show/bla_11.wav")
+if(TARGET pp_show_assets)
+    add_dependencies(video_file_tests pp_show_assets)
 endif()
 
 # A whole show under memcheck: every frame goes through Mesa, a picture every half second is

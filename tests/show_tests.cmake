@@ -31,6 +31,15 @@ pp_add_test(app_gl_tests LABELS gl
     LIBS pp_app pp_gl_test_support)
 
 pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)
+pp_add_test(standard_streams_tests LABELS unit SOURCES app/standard_streams_test.cpp
+    LIBS pp_app)
+
+# Without a display, GLUT's own error still reaches stderr and the program fails.
+add_test(NAME show_without_display
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/without_display.sh $<TARGET_FILE:pp>)
+set_tests_properties(show_without_display PROPERTIES LABELS unit
+                     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/show
+                     ENVIRONMENT SDL_AUDIODRIVER=dummy)
 
 # The real program, the whole show, under the X display the test script provides. These take
 # about 75 s each and must not share the CPU with other tests; skip them with -LE e2e.

@@ -1,8 +1,10 @@
 #include "app/sound.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -23,9 +25,9 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::fclose(f);
 }
 
-// A quarter second of a quiet 16-bit mono tone at 11025 Hz.
-std::vector<uint8_t> smallWave() {
-    const uint32_t samples = 11025 / 4, dataBytes = samples * 2;
+// A quiet 16-bit tone of the given length, rate and channel count.
+std::vector<uint8_t> wave(uint32_t rate, uint16_t channels, uint32_t frames) {
+    const uint32_t dataBytes = frames * channels * 2;
     std::vector<uint8_t> b;
     auto u32 = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i)
@@ -45,16 +47,21 @@ std::vector<uint8_t> smallWave() {
     tag("fmt ");
     u32(16);
     u16(1);
-    u16(1);
-    u32(11025);
-    u32(22050);
-    u16(2);
+    u16(channels);
+    u32(rate);
+    u32(rate * channels * 2);
+    u16(static_cast<uint16_t>(channels * 2));
     u16(16);
     tag("data");
     u32(dataBytes);
-    for (uint32_t i = 0; i < samples; ++i)
-        u16(static_cast<uint16_t>((i % 25 < 12) ? 800 : -800));
+    for (uint32_t i = 0; i < frames * channels; ++i)
+        u16(static_cast<uint16_t>((i / channels % 25 < 12) ? 800 : -800));
     return b;
+}
+
+// A quarter second of a quiet 16-bit mono tone at 11025 Hz.
+std::vector<uint8_t> smallWave() {
+    return wave(11025, 1, 11025 / 4);
 }
 
 // Starts the sound track in a child process with stdout joined to stderr, and expects the
@@ -95,6 +102,83 @@ TEST(SoundDeathTest, PrintsNothingWhateverTheFile) {
 
     for (const std::string& p : {garbage, truncated, good})
         std::remove(p.c_str());
+}
+
+// The sound libraries' own complaints about a home folder they cannot use stay unprinted, with
+// the default back end and with PulseAudio named outright.
+TEST(SoundDeathTest, PrintsNothingWhenTheHomeFolderIsUnusable) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string good = tempPath("home.wav");
+    writeFile(good, smallWave());
+    for (const char* home : {"/proc", ""}) {
+        for (const char* driver : {"", "pulse"}) {
+            SCOPED_TRACE(testing::Message() << "HOME=" << home << " driver " << driver);
+            EXPECT_EXIT(
+                {
+                    std::fflush(stdout);
+                    dup2(2, 1);
+                    setenv("HOME", home, 1);
+                    if (*driver != 0) {
+                        setenv("SDL_AUDIODRIVER", driver, 1);
+                    } else {
+                        unsetenv("SDL_AUDIODRIVER");
+                    }
+                    startSoundTrack(good.c_str());
+                    std::fflush(stdout);
+                    std::exit(0);
+                },
+                ::testing::ExitedWithCode(0), "^$");
+        }
+    }
+    std::remove(good.c_str());
+}
+
+// Whatever the track's rate, the device works in short buffers: the exit handler that closes
+// it returns at once instead of waiting out a buffer lasting seconds. The silent dummy device
+// opens at any rate; formats that nothing plays are not opened at all.
+TEST(SoundDeathTest, EndsAtOnceAndPlaysOnlyFormatsThatDevicesTake) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        uint32_t rate;
+        uint16_t channels;
+        bool plays;
+    } formats[] = {{100, 1, false},  {999, 1, false},  {1000, 1, true},   {1000, 2, true},
+                   {8000, 1, true},  {44100, 2, true}, {384000, 1, true}, {384001, 1, false},
+                   {22050, 8, true}, {22050, 9, false}};
+    for (const auto& format : formats) {
+        SCOPED_TRACE(testing::Message()
+                     << format.rate << " Hz, " << format.channels << " channels");
+        // Three seconds: several of the old buffers at the lowest rates.
+        const std::string path = tempPath("rate.wav");
+        writeFile(path, wave(format.rate, format.channels, format.rate * 3));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EXIT(
+            {
+                setenv("SDL_AUDIODRIVER", "dummy", 1);
+                const bool plays = startSoundTrack(path.c_str());
+                if (plays) {
+                    // All three seconds are queued, at the file's rate where devices run at it
+                    // and converted to 48 kHz otherwise; the dummy device has taken a buffer or
+                    // so. The first device a process opens has the number 2 (1 is kept for
+                    // SDL's older interface).
+                    const bool direct = format.rate >= 8000 && format.rate <= 192000;
+                    const double expected =
+                        3.0 * (direct ? format.rate : 48000) * format.channels * 2;
+                    const double queued = SDL_GetQueuedAudioSize(2);
+                    if (queued < expected * 0.9 || queued > expected * 1.01) {
+                        std::fprintf(stderr, "queued %.0f bytes, expected %.0f\n", queued,
+                                     expected);
+                    }
+                }
+                std::exit(plays == format.plays ? 0 : 3);
+            },
+            ::testing::ExitedWithCode(0), "^$");
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        // A check against hanging only: the exit used to wait out a 4 s buffer at 1000 Hz,
+        // while the child's start-up takes well under a second, also under the sanitizers.
+        EXPECT_LT(took.count(), 3.0);
+        std::remove(path.c_str());
+    }
 }
 
 TEST(Sound, LeavesTheInterruptSignalsAlone) {

@@ -1,12 +1,15 @@
 #include "tests/image/bitmap_test_support.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 void putU32(Bytes& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -39,6 +42,50 @@ Bytes makeBmp(const BmpLayout& fileLayout) {
     return file;
 }
 
+void openPipe(PipeFeed& feed, const Bytes& bytes) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    feed.writer = std::thread([&bytes, in = ends[1]] {
+        // When the reader stops early the write fails instead of raising SIGPIPE.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        for (size_t at = 0; at < bytes.size();) {
+            const ssize_t wrote = write(in, bytes.data() + at, bytes.size() - at);
+            if (wrote <= 0) {
+                break;
+            }
+            at += static_cast<size_t>(wrote);
+        }
+        close(in);
+    });
+    feed.stream = fdopen(ends[0], "rb");
+    ASSERT_NE(feed.stream, nullptr);
+}
+
+void closePipe(PipeFeed& feed) {
+    if (feed.stream != nullptr) {
+        std::fclose(feed.stream);
+        feed.stream = nullptr;
+    }
+    if (feed.writer.joinable()) {
+        feed.writer.join();
+    }
+}
+
+PipeFeed::~PipeFeed() {
+    closePipe(*this);
+}
+
+bool loadThroughPipe(BitmapImage& image, const Bytes& file) {
+    PipeFeed feed;
+    openPipe(feed, file);
+    const bool loaded = feed.stream != nullptr && loadBitmapFromStream(image, feed.stream);
+    closePipe(feed);
+    return loaded;
+}
+
 namespace {
 
 void keepSeed(const Bytes& file) {
@@ -54,6 +101,17 @@ void keepSeed(const Bytes& file) {
     }
 }
 
+void expectSameRecord(const BitmapImage& image, bool ok, const BitmapImage& other) {
+    EXPECT_EQ(0, std::memcmp(image.fileHeader, other.fileHeader, sizeof image.fileHeader));
+    EXPECT_EQ(0, std::memcmp(image.infoHeader, other.infoHeader, sizeof image.infoHeader));
+    ASSERT_EQ(image.pixelCount, other.pixelCount);
+    ASSERT_EQ(image.paletteCount, other.paletteCount);
+    if (ok) {
+        EXPECT_EQ(0, std::memcmp(image.pixels, other.pixels, 4 * size_t(image.pixelCount)));
+        EXPECT_EQ(0, std::memcmp(image.palette, other.palette, 4 * size_t(image.paletteCount)));
+    }
+}
+
 void expectSameAsStream(const Bytes& file, const BitmapImage& image, bool ok) {
     std::FILE* stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
@@ -64,11 +122,14 @@ void expectSameAsStream(const Bytes& file, const BitmapImage& image, bool ok) {
     BitmapImage other = {};
     EXPECT_EQ(ok, loadBitmapFromStream(other, stream));
     std::fclose(stream);
-    EXPECT_EQ(0, std::memcmp(image.fileHeader, other.fileHeader, sizeof image.fileHeader));
-    EXPECT_EQ(0, std::memcmp(image.infoHeader, other.infoHeader, sizeof image.infoHeader));
-    ASSERT_EQ(image.pixelCount, other.pixelCount);
-    if (ok) {
-        EXPECT_EQ(0, std::memcmp(image.pixels, other.pixels, 4 * size_t(image.pixelCount)));
+    {
+        SCOPED_TRACE("read from a file");
+        expectSameRecord(image, ok, other);
+    }
+    EXPECT_EQ(ok, loadThroughPipe(other, file));
+    {
+        SCOPED_TRACE("read from a pipe");
+        expectSameRecord(image, ok, other);
     }
     releaseBitmap(other);
 }

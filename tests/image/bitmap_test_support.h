@@ -2,6 +2,8 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "image/bitmap.h"
@@ -24,9 +26,21 @@ struct BmpLayout {
 
 Bytes makeBmp(const BmpLayout& fileLayout);
 void putU32(Bytes& bytes, size_t at, uint32_t value);
+// A pipe that another thread fills with bytes (which must outlive it): a stream that cannot
+// seek. The reader may stop early; closePipe ends both sides.
+struct PipeFeed {
+    ~PipeFeed();  // closes the pipe if the test has not
+    std::FILE* stream = nullptr;
+    std::thread writer;
+};
+void openPipe(PipeFeed& feed, const Bytes& bytes);
+void closePipe(PipeFeed& feed);
+// Loads the bytes from such a pipe.
+bool loadThroughPipe(BitmapImage& image, const Bytes& file);
 
 // A record loaded from bytes in memory and released at the end of the scope. The same bytes
-// read through a stream must give the identical record; complete files are kept as fuzzer seeds.
+// read through a stream, and through a pipe, must give the identical record; complete files are
+// kept as fuzzer seeds.
 struct Loaded {
     explicit Loaded(const Bytes& file, bool keepAsSeed = true);
     ~Loaded();

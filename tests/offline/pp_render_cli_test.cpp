@@ -3,13 +3,18 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
+#include "app/schedule.h"
 #include "tests/offline/tool_support.h"
 
 TEST(RenderCommandLine, HelpAndBadArguments) {
     const ToolRun help = runTool({"--help"}, false);
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_NE(help.out.find("Usage: pp-render --at MS"), std::string::npos);
+    EXPECT_EQ(help.out.rfind("Usage: pp-render", 0), 0u);
+    for (const char* form : {"-o VIDEO.mp4", "pp-render --at MS", "pp-render --y4m"}) {
+        EXPECT_NE(help.out.find(form), std::string::npos) << form;
+    }
 
     const ToolRun bad = runTool({"--at", "abc", "-o", "x.png"}, false);
     EXPECT_EQ(bad.exitStatus, 2);
@@ -33,4 +38,27 @@ TEST(RenderCommandLine, FailsBeforeDrawingWhenTheTextureOrTheDisplayIsMissing) {
     const ToolRun noDisplay = runTool({"--at", "0", "-o", "-"}, false);
     EXPECT_EQ(noDisplay.exitStatus, 1);
     EXPECT_NE(noDisplay.err.find("no X display"), std::string::npos) << noDisplay.err;
+}
+
+TEST(RenderCommandLine, InstantsAfterTheShowAreBadArgumentsAndTouchNothing) {
+    // Judged before the display is opened (there is none here) and before the output is.
+    const std::string existing = "pp-render-test-existing.y4m";
+    std::ofstream(existing) << "the user's video";
+    const std::string afterEnd = std::to_string(showEndMs + 1);
+    const std::string expected =
+        "the show ends at " + std::to_string(showEndMs) + " ms; --from " + afterEnd;
+    const ToolRun late = runTool({"--y4m", "--from", afterEnd, "-o", existing}, false);
+    EXPECT_EQ(late.exitStatus, 2);
+    EXPECT_EQ(late.err, "pp-render: " + expected + " is after it\n");
+    std::ifstream in(existing);
+    const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "the user's video");
+    std::remove(existing.c_str());
+
+    const ToolRun picture = runTool({"--at", afterEnd, "-o", existing}, false);
+    EXPECT_EQ(picture.exitStatus, 2);
+    EXPECT_NE(picture.err.find("--at " + afterEnd + " is after it"), std::string::npos)
+        << picture.err;
+    std::ifstream none(existing);
+    EXPECT_FALSE(none.good()) << "nothing is created";
 }

@@ -372,9 +372,14 @@ TEST(RenderProgram, WritesATexturedPictureAndRefusesInstantsPastTheEnd) {
     std::remove(plain.c_str());
     std::remove(skinned.c_str());
 
+    // The last frame is the show's end; an instant after it is a bad argument.
+    const ToolRun last =
+        runTool({"--at", std::to_string(showEndMs), "--size", "16x16", "--quiet", "-o", plain});
+    EXPECT_EQ(last.exitStatus, 0) << last.err;
+    std::remove(plain.c_str());
     const std::string afterEnd = std::to_string(showEndMs + stepTickMs);
     const ToolRun late = runTool({"--at", afterEnd, "--size", "16x16", "-o", plain});
-    EXPECT_EQ(late.exitStatus, 1);
+    EXPECT_EQ(late.exitStatus, 2);
     EXPECT_NE(late.err.find("the show ends at " + std::to_string(showEndMs) + " ms"),
               std::string::npos)
         << late.err;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -51,15 +52,22 @@ PictureDifference comparePictures(const Picture& expected, const Picture& actual
     return d;
 }
 
-ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
+const char* toolPath() {
+    return PP_RENDER;
+}
+
+std::string toolCommand(const std::vector<std::string>& args) {
     // Arguments are quoted for the shell; the tests pass none with a quote in it.
-    std::string command = withDisplay ? "" : "env -u DISPLAY ";
-    command += "'" PP_RENDER "'";
+    std::string command = "'" PP_RENDER "'";
     for (const std::string& a : args) {
         command += " '" + a + "'";
     }
+    return command;
+}
+
+ToolRun runShell(const std::string& line) {
     const std::string errPath = "pp-render-test-stderr-" + std::to_string(getpid()) + ".txt";
-    std::FILE* pipe = popen((command + " 2>" + errPath).c_str(), "r");
+    std::FILE* pipe = popen(("( " + line + " ) 2>" + errPath).c_str(), "r");
     ToolRun run;
     if (pipe == nullptr) {
         return run;
@@ -74,4 +82,26 @@ ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
     run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
     std::remove(errPath.c_str());
     return run;
+}
+
+ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
+    return runShell((withDisplay ? "" : "env -u DISPLAY ") + toolCommand(args));
+}
+
+std::string makeScratchDirectory(const std::string& prefix) {
+    std::string name = prefix + "-XXXXXX";
+    return mkdtemp(name.data()) != nullptr ? name : "";
+}
+
+std::set<std::string> directoryEntries(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+std::string fileContents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -1,6 +1,7 @@
 // Helpers for the pp-render tests: PNG files in and out, picture comparison, running the tool.
 #pragma once
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,17 @@ struct ToolRun {
 // Runs pp-render with the arguments, its standard output and error captured. withDisplay false
 // runs it with DISPLAY removed from its environment.
 ToolRun runTool(const std::vector<std::string>& args, bool withDisplay = true);
+// Where the pp-render program under test is.
+const char* toolPath();
+// pp-render and the arguments as words of a shell command line, for runShell.
+std::string toolCommand(const std::vector<std::string>& args);
+// Runs a shell command line (pipes, redirections, ulimit) with its standard output and error
+// captured; the line's own redirections apply inside those.
+ToolRun runShell(const std::string& line);
+
+// A new empty directory in the working directory, its name starting with prefix; empty when it
+// cannot be made. The test removes it (std::filesystem::remove_all) when done.
+std::string makeScratchDirectory(const std::string& prefix);
+// The names in a directory, and a file's bytes ("" when it cannot be read).
+std::set<std::string> directoryEntries(const std::string& directory);
+std::string fileContents(const std::string& path);

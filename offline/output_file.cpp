@@ -1,0 +1,252 @@
+#include "offline/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+std::string reason(int errorNumber) {
+    return std::strerror(errorNumber);
+}
+
+// Names that stand for a descriptor the program already holds: writing to them means writing
+// to that descriptor, with its own offset and append mode, not opening the file behind it
+// anew. -1 for any other name.
+int heldDescriptor(const std::string& path) {
+    if (path == "-" || path == "/dev/stdout") {
+        return STDOUT_FILENO;
+    }
+    if (path == "/dev/stderr") {
+        return STDERR_FILENO;
+    }
+    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::size_t length = std::strlen(prefix);
+        if (path.compare(0, length, prefix) != 0 || path.size() == length ||
+            path.size() > length + 6) {
+            continue;
+        }
+        int number = 0;
+        for (std::size_t i = length; i < path.size(); ++i) {
+            if (path[i] < '0' || path[i] > '9') {
+                return -1;
+            }
+            number = number * 10 + (path[i] - '0');
+        }
+        return number;
+    }
+    return -1;
+}
+
+// Six letters and digits, different from call to call and from process to process; a name that
+// is taken all the same is simply tried again with new letters.
+std::string temporarySuffix() {
+    static uint64_t calls = 0;
+    timespec now = {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    uint64_t x = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
+                 (static_cast<uint64_t>(getpid()) << 17) ^ (++calls * 0x9E3779B97F4A7C15ULL);
+    // splitmix64's finaliser spreads every input bit over the letters.
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    x ^= x >> 31;
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix;
+    for (int i = 0; i < 6; ++i) {
+        suffix += letters[x % 62];
+        x /= 62;
+    }
+    return suffix;
+}
+
+// Creates the temporary ".NAME.XXXXXX" beside target, with 0666 less the umask. The name part
+// is cut short so that the temporary's name stays within the file system's limit.
+bool createTemporary(OutputFile& output, std::string& error) {
+    const std::size_t slash = output.target.rfind('/');
+    const std::string directory =
+        slash == std::string::npos ? std::string() : output.target.substr(0, slash + 1);
+    const std::string base =
+        slash == std::string::npos ? output.target : output.target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = directory + "." + base.substr(0, 200) + "." + temporarySuffix();
+        const int descriptor =
+            open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (descriptor >= 0) {
+            output.descriptor = descriptor;
+            output.temporary = name;
+            output.closeWhenDone = true;
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    error = "cannot create " + output.name + ": " + reason(errno);
+    return false;
+}
+
+// A FIFO, a device or a socket, written as it is.
+bool openStraightThrough(const std::string& path, OutputFile& output, std::string& error) {
+    // No O_CREAT and no O_TRUNC: this never makes or shortens a file.
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
+        error = "cannot write to " + path + ": " + reason(errno);
+        return false;
+    }
+    struct stat opened = {};
+    if (fstat(descriptor, &opened) != 0 || S_ISREG(opened.st_mode)) {
+        // Replaced by a regular file since it was looked at: not one to write over in place.
+        close(descriptor);
+        error = path + " changed while it was being opened; try again";
+        return false;
+    }
+    output.descriptor = descriptor;
+    output.closeWhenDone = true;
+    return true;
+}
+
+}  // namespace
+
+bool openOutput(const std::string& path, OutputFile& output, std::string& error) {
+    output = OutputFile{};
+    output.name = path == "-" ? "standard output" : path;
+
+    const int held = heldDescriptor(path);
+    if (held == STDOUT_FILENO || held == STDERR_FILENO) {
+        output.descriptor = held;
+        return true;
+    }
+    if (held >= 0) {
+        output.descriptor = fcntl(held, F_DUPFD_CLOEXEC, 3);
+        if (output.descriptor < 0) {
+            error = "cannot write to " + path + ": " + reason(errno);
+            return false;
+        }
+        output.closeWhenDone = true;
+        return true;
+    }
+
+    if (path.empty() || path.back() == '/') {
+        error = "cannot create " + path + ": it names a directory";
+        return false;
+    }
+    struct stat link = {};
+    if (lstat(path.c_str(), &link) != 0) {
+        if (errno != ENOENT) {
+            error = "cannot create " + path + ": " + reason(errno);
+            return false;
+        }
+        output.target = path;
+        return createTemporary(output, error);
+    }
+    struct stat file = {};
+    if (stat(path.c_str(), &file) != 0) {
+        error = errno == ENOENT ? path + " is a link to a file that does not exist"
+                                : "cannot write to " + path + ": " + reason(errno);
+        return false;
+    }
+    if (S_ISDIR(file.st_mode)) {
+        error = "cannot write to " + path + ": it is a directory";
+        return false;
+    }
+    if (!S_ISREG(file.st_mode)) {
+        return openStraightThrough(path, output, error);
+    }
+    // A link to a regular file: the file is replaced and the link kept.
+    if (S_ISLNK(link.st_mode)) {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (resolved == nullptr) {
+            error = "cannot write to " + path + ": " + reason(errno);
+            return false;
+        }
+        output.target = resolved;
+        std::free(resolved);
+    } else {
+        output.target = path;
+    }
+    if (!createTemporary(output, error)) {
+        return false;
+    }
+    if (fchmod(output.descriptor, file.st_mode & 0777) != 0) {
+        // The file's readers would change; better to leave it as it is.
+        error = "cannot give " + path + " its permissions back: " + reason(errno);
+        abandonOutput(output);
+        return false;
+    }
+    return true;
+}
+
+bool writeOutput(OutputFile& output, const void* data, std::size_t size, std::string& error) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t written = write(output.descriptor, bytes, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = "could not write " + output.name + ": " + reason(written < 0 ? errno : EIO);
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool commitOutput(OutputFile& output, bool sync, std::string& error) {
+    if (output.descriptor < 0) {
+        error = "could not write " + output.name + ": it is not open";
+        return false;
+    }
+    if (output.temporary.empty()) {
+        // Straight through: everything is already written; only a descriptor of its own closes.
+        const int descriptor = output.descriptor;
+        output.descriptor = -1;
+        if (output.closeWhenDone && close(descriptor) != 0 && errno != EINTR) {
+            error = "could not write " + output.name + ": " + reason(errno);
+            return false;
+        }
+        return true;
+    }
+    bool ok = !sync || fsync(output.descriptor) == 0;
+    // Some file systems report failed writes only when the file is closed.
+    ok = close(output.descriptor) == 0 && ok;
+    output.descriptor = -1;
+    ok = ok && rename(output.temporary.c_str(), output.target.c_str()) == 0;
+    if (!ok) {
+        error = "could not write " + output.name + ": " + reason(errno);
+        abandonOutput(output);
+        return false;
+    }
+    output.temporary.clear();
+    if (sync) {
+        // The rename itself reaches the disk with its directory.
+        const std::size_t slash = output.target.rfind('/');
+        const std::string directory =
+            slash == std::string::npos ? "." : output.target.substr(0, slash + 1);
+        const int descriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (descriptor >= 0) {
+            fsync(descriptor);
+            close(descriptor);
+        }
+    }
+    return true;
+}
+
+void abandonOutput(OutputFile& output) {
+    if (output.descriptor >= 0 && output.closeWhenDone) {
+        close(output.descriptor);
+    }
+    output.descriptor = -1;
+    if (!output.temporary.empty()) {
+        unlink(output.temporary.c_str());
+        output.temporary.clear();
+    }
+}

@@ -1,0 +1,606 @@
+#include "offline/video_file.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cctype>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include "offline/y4m_stream.h"
+
+namespace {
+
+// What each container carries, and what to fall back on where an encoder is missing.
+struct ContainerCodecs {
+    VideoContainer container;
+    const char* name;       // libavformat's muxer
+    const char* extension;  // with its dot
+    const char* video[2];   // encoders by name, the preferred first
+    const char* audio[2];
+};
+
+const ContainerCodecs containerCodecs[] = {
+    {VideoContainer::mp4, "mp4", ".mp4", {"libx264", nullptr}, {"aac", nullptr}},
+    {VideoContainer::mkv, "matroska", ".mkv", {"libx264", "libvpx-vp9"}, {"libopus", "aac"}},
+    {VideoContainer::webm, "webm", ".webm", {"libvpx-vp9", "libvpx"}, {"libopus", "libvorbis"}},
+};
+
+const ContainerCodecs& codecsOf(VideoContainer container) {
+    for (const ContainerCodecs& c : containerCodecs) {
+        if (c.container == container) {
+            return c;
+        }
+    }
+    return containerCodecs[0];
+}
+
+const AVCodec* firstEncoder(const char* const (&names)[2]) {
+    for (const char* name : names) {
+        if (name != nullptr) {
+            if (const AVCodec* codec = avcodec_find_encoder_by_name(name)) {
+                return codec;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::string lowerCase(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+std::string averror(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// Encoder settings from the common quality scale: x264's and VP9's constant rate factors, lower
+// for a better picture. 70 gives x264 19 and VP9 24, a clean picture at 1280x720.
+int x264Crf(int quality) {
+    return 40 - (quality * 3 + 5) / 10;
+}
+int vp9Crf(int quality) {
+    return 55 - (quality * 45 + 50) / 100;
+}
+
+struct Picture {
+    std::vector<uint8_t> rgb;
+};
+
+}  // namespace
+
+struct VideoFile {
+    VideoSettings settings;
+    AVFormatContext* format = nullptr;
+    AVCodecContext* video = nullptr;
+    AVStream* videoStream = nullptr;
+    AVCodecContext* audio = nullptr;
+    AVStream* audioStream = nullptr;
+    AVFrame* picture = nullptr;
+    AVFrame* samples = nullptr;
+    AVPacket* packet = nullptr;
+    int64_t picturesEncoded = 0;
+    int64_t soundFirst = 0;  // the track's sample that the file's sound starts with
+    int64_t soundSent = 0;   // samples handed to the audio encoder
+
+    // The encoding thread and its queue of pictures; `spare` keeps used buffers for reuse.
+    std::thread worker;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::vector<uint8_t>> queue;
+    std::vector<std::vector<uint8_t>> spare;
+    bool closing = false;
+    bool failed = false;
+    std::string error;
+};
+
+namespace {
+
+constexpr std::size_t queueDepth = 3;
+
+bool fail(VideoFile& file, const std::string& what, int code) {
+    file.failed = true;
+    if (file.error.empty()) {
+        file.error = what + (code < 0 ? ": " + averror(code) : std::string());
+    }
+    return false;
+}
+
+// Moves every packet the encoder has ready into the file.
+bool drainEncoder(VideoFile& file, AVCodecContext* codec, AVStream* stream) {
+    for (;;) {
+        const int got = avcodec_receive_packet(codec, file.packet);
+        if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) {
+            return true;
+        }
+        if (got < 0) {
+            return fail(file, "the encoder failed", got);
+        }
+        av_packet_rescale_ts(file.packet, codec->time_base, stream->time_base);
+        file.packet->stream_index = stream->index;
+        const int wrote = av_interleaved_write_frame(file.format, file.packet);
+        if (wrote < 0) {
+            return fail(file, "could not write the video", wrote);
+        }
+    }
+}
+
+bool sendFrame(VideoFile& file, AVCodecContext* codec, AVStream* stream, AVFrame* frame) {
+    const int sent = avcodec_send_frame(codec, frame);
+    if (sent < 0) {
+        return fail(file, "the encoder refused a frame", sent);
+    }
+    return drainEncoder(file, codec, stream);
+}
+
+// Sends the sound up to the given sample of the file's sound in whole frames of the encoder's
+// size; at the end (`last`) the rest goes too, as a shorter frame where the encoder takes one.
+bool sendSoundUntil(VideoFile& file, int64_t endSample, bool last) {
+    if (file.audio == nullptr) {
+        return true;
+    }
+    const VideoSound& sound = *file.settings.sound;
+    const int frameSize = file.audio->frame_size > 0 ? file.audio->frame_size : 1024;
+    while (file.soundSent < endSample) {
+        const int count =
+            static_cast<int>(std::min<int64_t>(frameSize, endSample - file.soundSent));
+        const bool partFrameTaken =
+            last && (file.audio->codec->capabilities &
+                     (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE));
+        if (count < frameSize && !partFrameTaken) {
+            break;  // the rest waits for the next picture, or is less than a frame at the end
+        }
+        AVFrame* frame = file.samples;
+        const int ready = av_frame_make_writable(frame);
+        if (ready < 0) {
+            return fail(file, "out of memory for the sound", ready);
+        }
+        frame->nb_samples = count;
+        frame->pts = file.soundSent;
+        const int channels = file.audio->ch_layout.nb_channels;
+        for (int i = 0; i < count; ++i) {
+            const int64_t at = file.soundFirst + file.soundSent + i;
+            for (int c = 0; c < channels; ++c) {
+                const std::vector<float>& plane = sound.planes[c];
+                const float v = at >= 0 && at < static_cast<int64_t>(plane.size())
+                                    ? plane[static_cast<std::size_t>(at)]
+                                    : 0.0f;
+                if (file.audio->sample_fmt == AV_SAMPLE_FMT_FLTP) {
+                    reinterpret_cast<float*>(frame->data[c])[i] = v;
+                } else if (file.audio->sample_fmt == AV_SAMPLE_FMT_FLT) {
+                    reinterpret_cast<float*>(frame->data[0])[i * channels + c] = v;
+                } else {  // AV_SAMPLE_FMT_S16
+                    const float clipped = std::max(-1.0f, std::min(1.0f, v));
+                    reinterpret_cast<int16_t*>(frame->data[0])[i * channels + c] =
+                        static_cast<int16_t>(clipped * 32767.0f);
+                }
+            }
+        }
+        file.soundSent += count;
+        if (!sendFrame(file, file.audio, file.audioStream, frame)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The sound's sample at which picture n ends.
+int64_t soundSampleAtPicture(const VideoFile& file, int64_t pictures) {
+    return pictures * videoSoundRate / file.settings.fps;
+}
+
+bool encodePicture(VideoFile& file, const std::vector<uint8_t>& rgb) {
+    const int ready = av_frame_make_writable(file.picture);
+    if (ready < 0) {
+        return fail(file, "out of memory for a picture", ready);
+    }
+    convertToYcbcr420(rgb.data(), file.settings.width, file.settings.height, file.picture->data[0],
+                      file.picture->data[1], file.picture->data[2]);
+    file.picture->pts = file.picturesEncoded;
+    if (!sendFrame(file, file.video, file.videoStream, file.picture)) {
+        return false;
+    }
+    file.picturesEncoded += 1;
+    return sendSoundUntil(file, soundSampleAtPicture(file, file.picturesEncoded), false);
+}
+
+void encodeQueuedPictures(VideoFile* file) {
+    std::unique_lock<std::mutex> held(file->lock);
+    for (;;) {
+        file->changed.wait(held, [file] { return !file->queue.empty() || file->closing; });
+        if (file->queue.empty()) {
+            return;  // closing, and everything is encoded
+        }
+        std::vector<uint8_t> rgb = std::move(file->queue.front());
+        file->queue.pop_front();
+        const bool failedBefore = file->failed;
+        held.unlock();
+        if (!failedBefore) {
+            encodePicture(*file, rgb);
+        }
+        held.lock();
+        file->spare.push_back(std::move(rgb));
+        file->changed.notify_all();
+    }
+}
+
+void setColourTags(AVCodecContext* codec) {
+    // The pictures are converted with BT.601's weights into video range, chroma sited in the
+    // centre of each 2x2 block; players read these tags to show the right colours.
+    codec->color_range = AVCOL_RANGE_MPEG;
+    codec->color_primaries = AVCOL_PRI_SMPTE170M;
+    codec->color_trc = AVCOL_TRC_SMPTE170M;
+    codec->colorspace = AVCOL_SPC_SMPTE170M;
+    codec->chroma_sample_location = AVCHROMA_LOC_CENTER;
+}
+
+bool openVideoStream(VideoFile& file, std::string& error) {
+    const VideoSettings& s = file.settings;
+    const AVCodec* codec = firstEncoder(codecsOf(s.container).video);
+    file.video = avcodec_alloc_context3(codec);
+    file.videoStream = avformat_new_stream(file.format, nullptr);
+    if (codec == nullptr || file.video == nullptr || file.videoStream == nullptr) {
+        error = "no video encoder";
+        return false;
+    }
+    AVCodecContext* c = file.video;
+    c->width = s.width;
+    c->height = s.height;
+    c->pix_fmt = AV_PIX_FMT_YUV420P;
+    c->time_base = AVRational{1, s.fps};
+    c->framerate = AVRational{s.fps, 1};
+    c->sample_aspect_ratio = AVRational{1, 1};
+    c->gop_size = s.fps * 5;  // a key frame every 5 s: quick seeking, small files
+    setColourTags(c);
+    if (file.format->oformat->flags & AVFMT_GLOBALHEADER) {
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    AVDictionary* options = nullptr;
+    const std::string name = codec->name;
+    if (name == "libx264") {
+        // "veryfast" keeps the encoder beside the drawing on two cores at the show's own pace.
+        av_dict_set(&options, "preset", "veryfast", 0);
+        av_dict_set_int(&options, "crf", x264Crf(s.quality), 0);
+    } else if (name == "libvpx-vp9" || name == "libvpx") {
+        c->bit_rate = 0;
+        av_dict_set_int(&options, "crf", vp9Crf(s.quality), 0);
+        av_dict_set(&options, "deadline", "good", 0);
+        av_dict_set_int(&options, "cpu-used", 5, 0);
+        av_dict_set_int(&options, "row-mt", 1, 0);
+    }
+    const int opened = avcodec_open2(c, codec, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        error = "cannot start the " + name + " encoder: " + averror(opened);
+        return false;
+    }
+    avcodec_parameters_from_context(file.videoStream->codecpar, c);
+    file.videoStream->time_base = c->time_base;
+    file.videoStream->avg_frame_rate = c->framerate;
+    file.picture = av_frame_alloc();
+    if (file.picture == nullptr) {
+        error = "out of memory";
+        return false;
+    }
+    file.picture->format = c->pix_fmt;
+    file.picture->width = c->width;
+    file.picture->height = c->height;
+    // Planes without row padding: the converter writes them as one block each.
+    if (av_frame_get_buffer(file.picture, 1) < 0) {
+        error = "out of memory for a picture";
+        return false;
+    }
+    return true;
+}
+
+AVSampleFormat pickSampleFormat(const AVCodec* codec) {
+    const AVSampleFormat wanted[] = {AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_FLT, AV_SAMPLE_FMT_S16};
+    for (AVSampleFormat w : wanted) {
+        for (const AVSampleFormat* f = codec->sample_fmts; f != nullptr && *f != AV_SAMPLE_FMT_NONE;
+             ++f) {
+            if (*f == w) {
+                return w;
+            }
+        }
+    }
+    return AV_SAMPLE_FMT_NONE;
+}
+
+bool openAudioStream(VideoFile& file, std::string& error) {
+    const VideoSettings& s = file.settings;
+    const AVCodec* codec = firstEncoder(codecsOf(s.container).audio);
+    file.audio = avcodec_alloc_context3(codec);
+    file.audioStream = avformat_new_stream(file.format, nullptr);
+    if (codec == nullptr || file.audio == nullptr || file.audioStream == nullptr) {
+        error = "no audio encoder";
+        return false;
+    }
+    AVCodecContext* c = file.audio;
+    c->sample_fmt = pickSampleFormat(codec);
+    if (c->sample_fmt == AV_SAMPLE_FMT_NONE) {
+        error = std::string("the ") + codec->name + " encoder takes no sample format we make";
+        return false;
+    }
+    c->sample_rate = videoSoundRate;
+    av_channel_layout_default(&c->ch_layout, s.sound->channels);
+    c->bit_rate = s.sound->channels == 1 ? 96000 : 160000;
+    c->time_base = AVRational{1, videoSoundRate};
+    if (file.format->oformat->flags & AVFMT_GLOBALHEADER) {
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    const int opened = avcodec_open2(c, codec, nullptr);
+    if (opened < 0) {
+        error = std::string("cannot start the ") + codec->name + " encoder: " + averror(opened);
+        return false;
+    }
+    avcodec_parameters_from_context(file.audioStream->codecpar, c);
+    file.audioStream->time_base = c->time_base;
+    file.samples = av_frame_alloc();
+    if (file.samples == nullptr) {
+        error = "out of memory";
+        return false;
+    }
+    file.samples->format = c->sample_fmt;
+    file.samples->sample_rate = c->sample_rate;
+    file.samples->nb_samples = c->frame_size > 0 ? c->frame_size : 1024;
+    av_channel_layout_copy(&file.samples->ch_layout, &c->ch_layout);
+    if (av_frame_get_buffer(file.samples, 0) < 0) {
+        error = "out of memory for the sound";
+        return false;
+    }
+    // Sample k of the track belongs at k / rate s of the show, so a file that starts at the
+    // show's instant `from` starts with the track's sample at `from`.
+    file.soundFirst = s.soundFromMs * videoSoundRate / 1000;
+    return true;
+}
+
+void freeVideoFile(VideoFile* file) {
+    av_frame_free(&file->picture);
+    av_frame_free(&file->samples);
+    av_packet_free(&file->packet);
+    avcodec_free_context(&file->video);
+    avcodec_free_context(&file->audio);
+    if (file->format != nullptr) {
+        if (!(file->format->oformat->flags & AVFMT_NOFILE)) {
+            avio_closep(&file->format->pb);
+        }
+        avformat_free_context(file->format);
+    }
+    delete file;
+}
+
+}  // namespace
+
+bool containerFromFileName(const std::string& fileName, VideoContainer& container) {
+    const std::string name = lowerCase(fileName);
+    for (const ContainerCodecs& c : containerCodecs) {
+        const std::string ext = c.extension;
+        if (name.size() > ext.size() &&
+            name.compare(name.size() - ext.size(), ext.size(), ext) == 0) {
+            container = c.container;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool containerFromFormatName(const std::string& formatName, VideoContainer& container) {
+    for (const ContainerCodecs& c : containerCodecs) {
+        if (lowerCase(formatName) == c.extension + 1) {
+            container = c.container;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* containerName(VideoContainer container) {
+    return codecsOf(container).extension + 1;
+}
+
+bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string& error) {
+    SDL_AudioSpec spec;
+    Uint8* bytes = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(fileName.c_str(), &spec, &bytes, &length) == nullptr) {
+        error = "cannot read the sound " + fileName + ": " + SDL_GetError();
+        return false;
+    }
+    AVSampleFormat from = AV_SAMPLE_FMT_NONE;
+    switch (spec.format) {
+        case AUDIO_U8:
+            from = AV_SAMPLE_FMT_U8;
+            break;
+        case AUDIO_S16LSB:
+            from = AV_SAMPLE_FMT_S16;
+            break;
+        case AUDIO_S32LSB:
+            from = AV_SAMPLE_FMT_S32;
+            break;
+        case AUDIO_F32LSB:
+            from = AV_SAMPLE_FMT_FLT;
+            break;
+        default:
+            break;
+    }
+    const int bytesPerFrame =
+        from == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(from) * spec.channels;
+    if (bytesPerFrame == 0 || spec.freq < 1000 || spec.freq > 384000 || spec.channels > 8 ||
+        length < static_cast<Uint32>(bytesPerFrame)) {
+        SDL_FreeWAV(bytes);
+        error = "the sound " + fileName + " holds no sound in a form the video can carry";
+        return false;
+    }
+    const int inFrames = static_cast<int>(length / static_cast<Uint32>(bytesPerFrame));
+    AVChannelLayout inLayout;
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&inLayout, spec.channels);
+    av_channel_layout_default(&outLayout, std::min<int>(spec.channels, 2));
+    SwrContext* resampler = nullptr;
+    int status = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLTP, videoSoundRate,
+                                     &inLayout, from, spec.freq, 0, nullptr);
+    if (status >= 0) {
+        status = swr_init(resampler);
+    }
+    sound.rate = videoSoundRate;
+    sound.channels = outLayout.nb_channels;
+    const int outCapacity = swr_get_out_samples(resampler, inFrames) + 64;
+    for (int c = 0; c < sound.channels; ++c) {
+        sound.planes[c].assign(static_cast<std::size_t>(std::max(outCapacity, 0)), 0.0f);
+    }
+    int produced = 0;
+    if (status >= 0 && outCapacity > 0) {
+        uint8_t* out[2] = {
+            reinterpret_cast<uint8_t*>(sound.planes[0].data()),
+            sound.channels > 1 ? reinterpret_cast<uint8_t*>(sound.planes[1].data()) : nullptr};
+        const uint8_t* in[1] = {bytes};
+        status = swr_convert(resampler, out, outCapacity, in, inFrames);
+        if (status >= 0) {
+            produced = status;
+            uint8_t* rest[2] = {out[0] + produced * sizeof(float),
+                                out[1] != nullptr ? out[1] + produced * sizeof(float) : nullptr};
+            const int tail = swr_convert(resampler, rest, outCapacity - produced, nullptr, 0);
+            produced += std::max(tail, 0);
+        }
+    }
+    swr_free(&resampler);
+    av_channel_layout_uninit(&inLayout);
+    av_channel_layout_uninit(&outLayout);
+    SDL_FreeWAV(bytes);
+    if (status < 0) {
+        error = "cannot convert the sound " + fileName + ": " + averror(status);
+        return false;
+    }
+    for (int c = 0; c < sound.channels; ++c) {
+        sound.planes[c].resize(static_cast<std::size_t>(produced));
+    }
+    return true;
+}
+
+bool videoEncodersAvailable(const VideoSettings& settings, std::string& error) {
+    const ContainerCodecs& wanted = codecsOf(settings.container);
+    const bool videoOk = firstEncoder(wanted.video) != nullptr;
+    const bool audioOk = settings.sound == nullptr || firstEncoder(wanted.audio) != nullptr;
+    if (videoOk && audioOk) {
+        return true;
+    }
+    const char* const* missing = videoOk ? wanted.audio : wanted.video;
+    error = std::string("this machine's FFmpeg libraries have no ") + missing[0] + " encoder for " +
+            wanted.extension;
+    for (const ContainerCodecs& other : containerCodecs) {
+        if (other.container != settings.container && firstEncoder(other.video) != nullptr &&
+            (settings.sound == nullptr || firstEncoder(other.audio) != nullptr)) {
+            error += std::string("; ") + other.extension + " would work";
+            break;
+        }
+    }
+    return false;
+}
+
+VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSettings& settings,
+                         std::string& error) {
+    // The libraries' own notes would mix with the progress line; failures come back as codes,
+    // which pp-render reports in its own words.
+    av_log_set_level(AV_LOG_QUIET);
+    VideoFile* file = new VideoFile;
+    file->settings = settings;
+    const ContainerCodecs& codecs = codecsOf(settings.container);
+    int status = avformat_alloc_output_context2(&file->format, nullptr, codecs.name, path.c_str());
+    file->packet = av_packet_alloc();
+    if (status < 0 || file->format == nullptr || file->packet == nullptr) {
+        error = "cannot make a " + std::string(codecs.extension) + " file: " + averror(status);
+        freeVideoFile(file);
+        return nullptr;
+    }
+    if (!openVideoStream(*file, error) ||
+        (settings.sound != nullptr && !openAudioStream(*file, error))) {
+        freeVideoFile(file);
+        return nullptr;
+    }
+    status = avio_open(&file->format->pb, path.c_str(), AVIO_FLAG_WRITE);
+    if (status < 0) {
+        error = "cannot write " + path + ": " + averror(status);
+        freeVideoFile(file);
+        return nullptr;
+    }
+    AVDictionary* options = nullptr;
+    if (settings.container == VideoContainer::mp4) {
+        // A file on disk gets its index at the front, so players start at once; a pipe gets
+        // fragments, which need no going back.
+        av_dict_set(&options, "movflags", seekable ? "+faststart" : "+frag_keyframe+empty_moov", 0);
+    }
+    status = avformat_write_header(file->format, &options);
+    av_dict_free(&options);
+    if (status < 0) {
+        error = "cannot write " + path + ": " + averror(status);
+        freeVideoFile(file);
+        return nullptr;
+    }
+    file->worker = std::thread(encodeQueuedPictures, file);
+    return file;
+}
+
+bool writeVideoPicture(VideoFile* file, const std::vector<uint8_t>& rgb) {
+    std::unique_lock<std::mutex> held(file->lock);
+    file->changed.wait(held, [file] { return file->queue.size() < queueDepth || file->failed; });
+    if (file->failed) {
+        return false;
+    }
+    std::vector<uint8_t> copy;
+    if (!file->spare.empty()) {
+        copy = std::move(file->spare.back());
+        file->spare.pop_back();
+    }
+    copy.assign(rgb.begin(), rgb.end());
+    file->queue.push_back(std::move(copy));
+    file->changed.notify_all();
+    return true;
+}
+
+bool closeVideoFile(VideoFile* file, std::string& error) {
+    {
+        std::lock_guard<std::mutex> held(file->lock);
+        file->closing = true;
+    }
+    file->changed.notify_all();
+    file->worker.join();
+    if (!file->failed) {
+        sendFrame(*file, file->video, file->videoStream, nullptr);
+    }
+    if (!file->failed && file->audio != nullptr) {
+        if (sendSoundUntil(*file, soundSampleAtPicture(*file, file->picturesEncoded), true)) {
+            sendFrame(*file, file->audio, file->audioStream, nullptr);
+        }
+    }
+    if (!file->failed) {
+        const int wrote = av_write_trailer(file->format);
+        if (wrote < 0) {
+            fail(*file, "could not finish the video", wrote);
+        }
+    }
+    if (!file->failed && !(file->format->oformat->flags & AVFMT_NOFILE)) {
+        const int closed = avio_closep(&file->format->pb);
+        if (closed < 0) {
+            fail(*file, "could not write the video", closed);
+        }
+    }
+    const bool ok = !file->failed;
+    error = file->error;
+    freeVideoFile(file);
+    return ok;
+}

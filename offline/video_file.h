@@ -1,0 +1,58 @@
+// Finished video files: the show's frames and its sound track encoded and muxed into MP4,
+// Matroska or WebM by FFmpeg's libraries, the encoding on a thread of its own beside the
+// drawing.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class VideoContainer { mp4, mkv, webm };
+
+// The container a name stands for: a file name by its extension (".mp4", ".mkv", ".webm", in
+// any case), or a --format value ("mp4", "mkv", "webm"). False for anything else.
+bool containerFromFileName(const std::string& fileName, VideoContainer& container);
+bool containerFromFormatName(const std::string& formatName, VideoContainer& container);
+const char* containerName(VideoContainer container);
+
+// A sound track as the show reads it, converted for the encoders: planar float samples, one
+// or two channels (more are mixed down to two), at the encoders' rate.
+struct VideoSound {
+    int rate = 0;
+    int channels = 0;
+    std::vector<float> planes[2];
+};
+
+constexpr int videoSoundRate = 48000;  // Opus's own rate, and one that every AAC player takes
+
+// Reads a WAVE file with the show's own sound library and resamples it. False with a one-line
+// reason when it cannot be read or holds no sound.
+bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string& error);
+
+struct VideoSettings {
+    VideoContainer container = VideoContainer::mp4;
+    int width = 1280;
+    int height = 720;
+    int fps = 50;
+    int quality = 70;         // 0 (smallest file) to 100 (best picture)
+    int64_t soundFromMs = 0;  // the show's instant of the first frame: the sound starts there
+    const VideoSound* sound = nullptr;  // null: the file has the picture only
+};
+
+constexpr int defaultVideoQuality = 70;
+
+// Says whether this machine's libraries carry the encoders the container needs. False with a
+// line that names the missing encoder and a container that would work.
+bool videoEncodersAvailable(const VideoSettings& settings, std::string& error);
+
+struct VideoFile;
+
+// Opens the file at path (written straight through; the caller decides where) with a video
+// stream and, when there is a sound, an audio stream. Null with the reason on failure.
+VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSettings& settings,
+                         std::string& error);
+// Hands one picture (RGB, top row first, settings' size) to the encoding thread. False once the
+// encoding has failed; closeVideoFile then gives the reason.
+bool writeVideoPicture(VideoFile* file, const std::vector<uint8_t>& rgb);
+// Encodes what is left, the sound up to the end of the last picture, and writes the file's
+// index. The file plays from its first to its last picture. Frees everything, also on failure.
+bool closeVideoFile(VideoFile* file, std::string& error);

@@ -1,0 +1,169 @@
+// pp-render's finished video files, opened again with FFmpeg's libraries as a player would.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/schedule.h"
+#include "offline/y4m_stream.h"
+#include "tests/offline/tool_support.h"
+#include "tests/offline/video_probe.h"
+
+namespace {
+
+constexpr int fps = 25;
+const std::string sound = PP_DEFAULT_SOUND;
+const std::string skin = PP_DEFAULT_SKIN;
+
+bool exists(const std::string& path) {
+    struct stat s;
+    return stat(path.c_str(), &s) == 0;
+}
+
+// A cut of `seconds` from fromMs at 320x240 and 25 frames a second, with the show's track.
+ToolRun renderCut(const std::string& output, int64_t fromMs, int seconds) {
+    return runTool({"--from", std::to_string(fromMs), "--to",
+                    std::to_string(fromMs + seconds * 1000 - 1), "--fps", std::to_string(fps),
+                    "--size", "320x240", "--texture", skin, "--sound", sound, "--quiet", "-o",
+                    output});
+}
+
+// The first instant after `after` seconds where 10 ms of sound is four times louder than the
+// 200 ms before it.
+double firstOnset(const std::vector<float>& samples, int rate, double after) {
+    const std::size_t window = static_cast<std::size_t>(rate / 100);
+    const auto energy = [&](std::size_t from, std::size_t count) {
+        double sum = 0;
+        for (std::size_t i = from; i < from + count && i < samples.size(); ++i) {
+            sum += static_cast<double>(samples[i]) * samples[i];
+        }
+        return sum / static_cast<double>(count);
+    };
+    for (std::size_t at = static_cast<std::size_t>(after * rate); at + window < samples.size();
+         at += window / 4) {
+        if (energy(at, window) > 16.0 * energy(at - 20 * window, 20 * window) + 1e-9) {
+            return static_cast<double>(at + window) / rate;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(VideoFile, CutsToMp4AndWebmWithPictureAndSoundOfTheCutsLength) {
+    for (const std::string extension : {".mp4", ".webm"}) {
+        const std::string path = "video-cut" + extension;
+        const ToolRun run = renderCut(path, 2000, 3);
+        ASSERT_EQ(run.exitStatus, 0) << extension << ": " << run.err;
+        const VideoProbe probe = probeVideo(path);
+        ASSERT_TRUE(probe.opened) << extension;
+        EXPECT_EQ(probe.videoStreams, 1) << extension;
+        EXPECT_EQ(probe.audioStreams, 1) << extension;
+        EXPECT_EQ(probe.width * 1000 + probe.height, 320 * 1000 + 240) << extension;
+        EXPECT_EQ(probe.videoFrames, 3 * fps) << extension;
+        EXPECT_NEAR(probe.videoSeconds, 3.0, 1.0 / fps) << extension;
+        EXPECT_NEAR(probe.audioSeconds, 3.0, 1.0 / fps) << extension;
+        EXPECT_EQ(probe.sampleRate, 48000) << extension;
+        EXPECT_EQ(probe.channels, 1) << extension;  // the show's track is mono
+        std::remove(path.c_str());
+    }
+}
+
+// Sample k of the track belongs at k / rate s of the show: in a cut from 3 s, the first roll's
+// beat at its instant in the schedule lands at that instant less 3 s.
+TEST(VideoFile, TheSoundKeepsTimeWithThePicture) {
+    const std::string path = "video-sync.mkv";
+    const int64_t from = scheduledMs(rollRow) - 600;
+    const ToolRun run = renderCut(path, from, 2);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const VideoProbe probe = probeVideo(path);
+    ASSERT_EQ(probe.audioStreams, 1);
+    const double onset = firstOnset(probe.sound, probe.sampleRate, 0.3);
+    EXPECT_NEAR(onset, static_cast<double>(scheduledMs(rollRow) - from) / 1000.0, 1.0 / fps);
+    std::remove(path.c_str());
+}
+
+TEST(VideoFile, AFrameLooksLikeThePictureOfItsInstant) {
+    const std::string video = "video-frame.mp4";
+    const std::string png = "video-frame.png";
+    const int64_t from = scheduledMs(ballRow) + 3000;
+    ASSERT_EQ(renderCut(video, from, 1).exitStatus, 0);
+    const int frame = 10;
+    const ToolRun still = runTool({"--at", std::to_string(from + frame * 1000 / fps), "--size",
+                                   "320x240", "--texture", skin, "--quiet", "-o", png});
+    ASSERT_EQ(still.exitStatus, 0) << still.err;
+    Picture picture;
+    ASSERT_TRUE(readPngFile(png, picture));
+    std::vector<uint8_t> expected(320 * 240 * 3 / 2);
+    convertToYcbcr420(picture.rgb.data(), 320, 240, expected.data(), expected.data() + 320 * 240,
+                      expected.data() + 320 * 240 * 5 / 4);
+    const VideoProbe probe = probeVideo(video, frame);
+    ASSERT_EQ(probe.frameYcbcr.size(), expected.size());
+    EXPECT_GE(psnr(probe.frameYcbcr, expected), 35.0);
+    std::remove(video.c_str());
+    std::remove(png.c_str());
+}
+
+TEST(VideoFile, BadRequestsSayWhyAndLeaveNoFile) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+        const char* path;
+    };
+    const Case cases[] = {
+        {{"--from", "0", "--to", "1000", "-o", "video-bad.avi"},
+         2,
+         "video-bad.avi",
+         "video-bad.avi"},
+        {{"--to", "1000", "--sound", "no-such-sound.wav", "-o", "video-bad.mp4"},
+         1,
+         "no-such-sound.wav",
+         "video-bad.mp4"},
+        {{"--to", "1000", "--format", "flv", "-o", "video-bad.mp4"}, 2, "flv", "video-bad.mp4"},
+        {{"--to", "1000", "-o", "no-such-folder/video.mp4"}, 1, "no-such-folder", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--size", "32x24", "--quiet"});
+        const ToolRun run = runTool(args);
+        EXPECT_EQ(run.exitStatus, c.status) << args.back() << ": " << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("pp-render:", run.err.find("pp-render:") + 1), std::string::npos)
+            << "one message: " << run.err;
+        if (c.path != nullptr) {
+            EXPECT_FALSE(exists(c.path)) << c.path;
+        }
+    }
+}
+
+// Interrupted, the file is closed properly: it plays up to the frame in hand.
+TEST(VideoFile, AnInterruptedRenderLeavesAFileThatPlays) {
+    const std::string path = "video-interrupted.mp4";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(PP_RENDER, PP_RENDER, "--size", "64x48", "--fps", "25", "--texture", skin.c_str(),
+              "--sound", sound.c_str(), "--quiet", "-o", path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    sleep(3);
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const VideoProbe probe = probeVideo(path);
+    ASSERT_TRUE(probe.opened);
+    EXPECT_GT(probe.videoFrames, 0);
+    EXPECT_LT(probe.videoFrames, showEndMs * fps / 1000);
+    EXPECT_NEAR(probe.audioSeconds, probe.videoSeconds, 1.0 / fps);
+    std::remove(path.c_str());
+}
