@@ -1,8 +1,9 @@
 // The timer-driven steps of the show: rolling, spreading, ball start, redraw pacing, fade.
 //
 // They only change the scene record. Arming the next tick, asking for a redraw and ending the
-// process go through `stepHooks`, which the program binds to glutTimerFunc, glutPostRedisplay
-// and exit, and which a virtual clock can bind to its own queue.
+// process go through `stepHooks`, which the program binds to its timers paced on GLUT's clock
+// (app/glut_timers.h), glutPostRedisplay and exit, and which a virtual clock can bind to its
+// own queue.
 #pragma once
 #include <cstdint>
 

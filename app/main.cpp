@@ -5,6 +5,7 @@
 #include "anim/scene_state.h"
 #include "anim/steps.h"
 #include "app/display.h"
+#include "app/glut_timers.h"
 #include "app/heap_tuning.h"
 #include "app/keys.h"
 #include "app/schedule.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     glutReshapeFunc(onReshape);
     glutKeyboardFunc(onKeyboard);
 
-    stepHooks = StepHooks{glutTimerFunc, glutPostRedisplay, endProcess};
+    stepHooks = StepHooks{armGlutPacedTimer, glutPostRedisplay, endProcess};
     layOutSchedule();
 
     initGraphics();

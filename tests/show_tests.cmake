@@ -10,6 +10,9 @@ pp_add_test(anim_tests LABELS unit
 pp_add_test(app_tests LABELS unit
     SOURCES app/schedule_test.cpp
     LIBS pp_app pp_test_support)
+pp_add_test(timer_service_tests LABELS unit
+    SOURCES app/timer_service_test.cpp
+    LIBS pp_app pp_test_support)
 pp_add_test(camera_tests LABELS unit
     SOURCES camera/camera_script_test.cpp
     LIBS pp_camera)
@@ -41,19 +44,23 @@ set_tests_properties(show_without_display PROPERTIES LABELS unit
                      WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/show
                      ENVIRONMENT SDL_AUDIODRIVER=dummy)
 
-# The real program, the whole show, under the X display the test script provides. These take
-# about 75 s each and must not share the CPU with other tests; skip them with -LE e2e.
-foreach(variant IN ITEMS with_inputs without_inputs)
-    if(variant STREQUAL "with_inputs")
-        set(inputs ${PROJECT_BINARY_DIR}/show/skin.bmp ${PROJECT_BINARY_DIR}/show/bla_11.wav)
-    else()
-        set(inputs)
-    endif()
-    add_test(NAME show_${variant}
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_show.sh $<TARGET_FILE:pp> ${inputs})
-    set_tests_properties(show_${variant} PROPERTIES LABELS e2e RUN_SERIAL TRUE TIMEOUT 200
-                         SKIP_RETURN_CODE 77)
-endforeach()
+# The real program, the whole show, full screen on a 1920x1080 Xvfb of its own: once with its
+# input files, once without them and with every buffer swap held to a 60 Hz refresh by a
+# preloaded library. Each takes about 71 s and must not share the CPU with other tests; skip
+# them with -LE e2e.
+add_library(pp_swap_at_60hz MODULE e2e/swap_at_60hz.c)
+target_link_libraries(pp_swap_at_60hz PRIVATE ${CMAKE_DL_LIBS})
+# Preloaded into a program of its own; it carries no sanitizer runtime.
+target_compile_options(pp_swap_at_60hz PRIVATE -fno-sanitize=all)
+target_link_options(pp_swap_at_60hz PRIVATE -fno-sanitize=all)
+add_test(NAME show_with_inputs
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_show.sh $<TARGET_FILE:pp>
+                 ${PROJECT_BINARY_DIR}/show/skin.bmp ${PROJECT_BINARY_DIR}/show/bla_11.wav)
+add_test(NAME show_60hz_without_inputs
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/run_show.sh
+                 --preload $<TARGET_FILE:pp_swap_at_60hz> $<TARGET_FILE:pp>)
+set_tests_properties(show_with_inputs show_60hz_without_inputs PROPERTIES
+                     LABELS e2e RUN_SERIAL TRUE TIMEOUT 200 SKIP_RETURN_CODE 77)
 
 # Mesa's driver and SDL's sound back ends are unloaded before the leak check runs, so their
 # own leftovers show up as leaks from unknown modules that no suppression can name. Leak

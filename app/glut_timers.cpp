@@ -1,0 +1,38 @@
+#include "app/glut_timers.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdint>
+
+#include "app/timer_service.h"
+
+namespace {
+
+void armGlutWakeUp(unsigned int delayMs);
+
+TimerService makeGlutPacedTimers() {
+    TimerService service;
+    service.armWakeUp = armGlutWakeUp;
+    return service;
+}
+
+TimerService glutPacedTimers = makeGlutPacedTimers();
+
+int64_t glutClockMs() {
+    return glutGet(GLUT_ELAPSED_TIME);
+}
+
+// GLUT runs due timers before it redisplays, so every tick due by now runs before the frame.
+void onGlutWakeUp(int) {
+    runDueTimers(glutPacedTimers, glutClockMs());
+}
+
+void armGlutWakeUp(unsigned int delayMs) {
+    glutTimerFunc(delayMs, onGlutWakeUp, 0);
+}
+
+}  // namespace
+
+void armGlutPacedTimer(unsigned int delayMs, TimerCallback callback, int value) {
+    armDueTimer(glutPacedTimers, glutClockMs(), delayMs, callback, value);
+}

@@ -1,0 +1,9 @@
+// The program's binding of the timed steps' timers: the timer service of app/timer_service.h on
+// GLUT's clock (GLUT_ELAPSED_TIME, the one the camera follows) and GLUT's own timers.
+#pragma once
+
+#include "anim/steps.h"
+
+// What stepHooks.armTimer is bound to in the program. Must be called on the main loop's thread,
+// after glutInit.
+void armGlutPacedTimer(unsigned int delayMs, TimerCallback callback, int value);

@@ -1,0 +1,62 @@
+// The timer service the program's steps run on: every armed timer keeps a due time, and the
+// ticks are paced by when they were due, not by when they happened to run.
+//
+// A tick armed from inside a running tick with delay d is due d ms after the due time of the
+// tick that armed it, so a self-re-arming step keeps its 10 ms grid however late each tick runs.
+// A pass (runDueTimers) runs every tick due at its "now" in due-time order, ties in the order
+// they were armed, including ticks armed during the pass for an instant already reached; the
+// main loop draws its next frame after the pass, so a long frame is followed by all the ticks
+// that fell due meanwhile and one frame for all their redraw requests.
+//
+// A stall (the process stopped, the machine suspended) would leave a long backlog. When the
+// earliest tick is more than timerStallLimitMs behind, every waiting tick is moved later by the
+// same amount, so that the earliest is due now: the backlog is dropped, the steps go on where
+// they stopped, and the rest of the show comes later by the stall. No pass therefore runs more
+// than a second's worth of ticks.
+//
+// No clock and no GLUT here: the caller passes "now", and the platform's own one-shot timer is
+// armed through armWakeUp, whose callback must call runDueTimers. One such timer is kept armed
+// for the earliest waiting tick.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "anim/steps.h"
+
+constexpr int64_t timerStallLimitMs = 1000;
+
+struct DueTimer {
+    int64_t dueMs;
+    uint64_t armOrder;  // equal due times run in this order
+    TimerCallback callback;
+    int value;
+};
+
+struct TimerService {
+    // Bound by the platform: fire once after delayMs and then call runDueTimers.
+    void (*armWakeUp)(unsigned int delayMs) = nullptr;
+
+    std::vector<DueTimer> queue;  // a heap: the earliest due, first armed on top
+    uint64_t armedCount = 0;
+    bool inPass = false;        // a pass is running ticks
+    int64_t runningDueMs = 0;   // the due time of the tick running, while inPass
+    int64_t passCount = 0;      // passes run so far
+    bool startLatched = false;  // the instant the first timer was armed, before any pass
+    int64_t startMs = 0;
+    bool wakeUpArmed = false;  // a platform timer is armed for wakeUpDueMs
+    int64_t wakeUpDueMs = 0;
+    int64_t ticksRun = 0;
+    int64_t stallShiftMs = 0;  // how much later than laid out the waiting ticks are, in all
+};
+
+// Arms a tick delayMs after its base: the running tick's due time inside a pass; the start
+// instant for timers armed before the first pass (the schedule, laid out as one instant even if
+// the clock moves on while it is); nowMs otherwise. Arms the platform's timer when this tick is
+// due before the one it is armed for.
+void armDueTimer(TimerService& service, int64_t nowMs, unsigned int delayMs, TimerCallback callback,
+                 int value);
+
+// One pass at nowMs: drops a stalled backlog, runs every tick due by nowMs and arms the
+// platform's timer for the earliest one left. Returns the number of ticks run. A call from
+// inside a running tick runs nothing.
+int runDueTimers(TimerService& service, int64_t nowMs);
