@@ -25,27 +25,34 @@ double redDifferenceOf(double r, double g, double b) {
 // is a tie, the double formula above has rounded some ties down, so a tie takes its result from
 // there; everywhere else the two agree (checked over every input: 16.7 M colours for luma and
 // every sum of 1, 2 or 4 pixels for the differences).
-constexpr int64_t weightScale = 255000;
+constexpr uint32_t weightScale = 255000;
 
-uint8_t roundedSample(int64_t weighted, int64_t offset, int n,
-                      double (*exact)(double, double, double), int64_t r, int64_t g, int64_t b) {
-    const int64_t divisor = weightScale * n;
-    const int64_t numerator = weighted + offset * divisor + divisor / 2;
-    if (numerator % divisor == 0) {
+// n, the pixels summed, is a template argument: the division by a constant is a multiplication.
+// The numerator lies between 0 and 2^28 (the samples are 16 to 240 times the divisor, which is
+// 1020000 at most), so it is divided as an unsigned 32-bit number.
+template <int n>
+uint8_t roundedSample(int32_t weighted, int32_t offset, double (*exact)(double, double, double),
+                      int32_t r, int32_t g, int32_t b) {
+    constexpr uint32_t divisor = weightScale * n;
+    const auto numerator =
+        static_cast<uint32_t>(weighted + offset * static_cast<int32_t>(divisor) + divisor / 2);
+    const uint32_t quotient = numerator / divisor;
+    if (quotient * divisor == numerator) {
         return clampToByte(exact(static_cast<double>(r) / n, static_cast<double>(g) / n,
                                  static_cast<double>(b) / n));
     }
-    return static_cast<uint8_t>(numerator / divisor);
+    return static_cast<uint8_t>(quotient);
 }
 
 uint8_t lumaByte(int r, int g, int b) {
-    return roundedSample(65481 * r + 128553 * g + 24966 * b, 16, 1, lumaOf, r, g, b);
+    return roundedSample<1>(65481 * r + 128553 * g + 24966 * b, 16, lumaOf, r, g, b);
 }
-uint8_t blueDifferenceByte(int64_t r, int64_t g, int64_t b, int n) {
-    return roundedSample(-37797 * r - 74203 * g + 112000 * b, 128, n, blueDifferenceOf, r, g, b);
-}
-uint8_t redDifferenceByte(int64_t r, int64_t g, int64_t b, int n) {
-    return roundedSample(112000 * r - 93786 * g - 18214 * b, 128, n, redDifferenceOf, r, g, b);
+
+// The two colour differences of n pixels whose channels sum to r, g and b.
+template <int n>
+void differenceBytes(int32_t r, int32_t g, int32_t b, uint8_t& cb, uint8_t& cr) {
+    cb = roundedSample<n>(-37797 * r - 74203 * g + 112000 * b, 128, blueDifferenceOf, r, g, b);
+    cr = roundedSample<n>(112000 * r - 93786 * g - 18214 * b, 128, redDifferenceOf, r, g, b);
 }
 
 }  // namespace
@@ -80,9 +87,9 @@ void convertToYcbcr420(const uint8_t* rgb, int width, int height, uint8_t* luma,
     }
     for (std::size_t cy = 0; cy < ch; ++cy) {
         for (std::size_t cx = 0; cx < cw; ++cx) {
-            int64_t r = 0;
-            int64_t g = 0;
-            int64_t b = 0;
+            int32_t r = 0;
+            int32_t g = 0;
+            int32_t b = 0;
             int n = 0;
             for (std::size_t y = 2 * cy; y < 2 * cy + 2 && y < h; ++y) {
                 for (std::size_t x = 2 * cx; x < 2 * cx + 2 && x < w; ++x) {
@@ -93,8 +100,15 @@ void convertToYcbcr420(const uint8_t* rgb, int width, int height, uint8_t* luma,
                     n += 1;
                 }
             }
-            cb[cy * cw + cx] = blueDifferenceByte(r, g, b, n);
-            cr[cy * cw + cx] = redDifferenceByte(r, g, b, n);
+            uint8_t& blue = cb[cy * cw + cx];
+            uint8_t& red = cr[cy * cw + cx];
+            if (n == 4) {
+                differenceBytes<4>(r, g, b, blue, red);
+            } else if (n == 2) {
+                differenceBytes<2>(r, g, b, blue, red);
+            } else {
+                differenceBytes<1>(r, g, b, blue, red);
+            }
         }
     }
 }
