@@ -67,6 +67,14 @@ const char* stopSignalName() {
     return stopSignal == SIGINT ? "SIGINT" : "SIGTERM";
 }
 
+// The note of a video stopped by a signal, and the status to end with.
+int reportStop(int64_t frames, int64_t fromMs, int64_t lastMs, const std::string& name) {
+    report(std::string("stopped by ") + stopSignalName() + " after " + std::to_string(frames) +
+           " whole frames (" + std::to_string(fromMs) + " to " + std::to_string(lastMs) +
+           " ms of the show), written to " + name);
+    return stoppedStatus();
+}
+
 // The cube texture: the named file, or "skin.bmp" in the working directory as the show reads
 // it. A named file must be a readable bitmap; a missing default only leaves the cubes plain.
 bool loadTexture(const RenderOptions& options, BitmapImage& image, std::string& error) {
@@ -244,11 +252,7 @@ int renderVideo(const RenderOptions& options, const OffscreenTarget& target, Out
     }
     const int64_t lastMs = options.fromMs + (out.framesWritten - 1) * 1000 / options.fps;
     if (stopped) {
-        report(std::string("stopped by ") + stopSignalName() + " after " +
-               std::to_string(out.framesWritten) + " whole frames (" +
-               std::to_string(options.fromMs) + " to " + std::to_string(lastMs) +
-               " ms of the show), written to " + file.name);
-        return stoppedStatus();
+        return reportStop(out.framesWritten, options.fromMs, lastMs, file.name);
     }
     if (!options.quiet) {
         const double seconds = std::chrono::duration<double>(Clock::now() - out.started).count();
@@ -359,10 +363,7 @@ int renderVideoFile(const RenderOptions& options, const OffscreenTarget& target,
     }
     const int64_t shownToMs = options.fromMs + (out.picturesWritten - 1) * 1000 / options.fps;
     if (stopSignal != 0) {
-        report(std::string("stopped by ") + stopSignalName() + " after " +
-               std::to_string(out.picturesWritten) + " frames (" + std::to_string(options.fromMs) +
-               " to " + std::to_string(shownToMs) + " ms of the show), written to " + output.name);
-        return stoppedStatus();
+        return reportStop(out.picturesWritten, options.fromMs, shownToMs, output.name);
     }
     if (!options.quiet) {
         const double seconds = std::chrono::duration<double>(Clock::now() - out.started).count();
