@@ -18,6 +18,7 @@
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
 #include "offline/output_file.h"
+#include "offline/picture_queue.h"
 #include "offline/png_file.h"
 #include "offline/render_options.h"
 #include "offline/show_recording.h"
@@ -114,13 +115,20 @@ bool loadTexture(const RenderOptions& options, BitmapImage& image, std::string& 
     return true;
 }
 
-struct Output {
+// The Y4M stream's writing thread: what it holds while it runs.
+struct Y4mWriter {
     const RenderOptions* options;
     OutputFile* file = nullptr;  // where the video goes
     bool wroteHeader = false;
-    int64_t framesWritten = 0;
     std::vector<uint8_t> frameBytes;
-    std::vector<uint8_t> picture;  // the one picture of --at, written after the run
+    std::string error;
+};
+
+struct Output {
+    const RenderOptions* options;
+    PictureQueue* frames = nullptr;  // to the Y4M writer
+    int64_t framesWritten = 0;       // handed to the writer
+    std::vector<uint8_t> picture;    // the one picture of --at, written after the run
     std::string error;
     Clock::time_point started;
     Clock::time_point lastProgress;
@@ -154,20 +162,28 @@ bool takePicture(void* context, int64_t, const std::vector<uint8_t>& rgb) {
 
 // Writes one frame and says whether to go on: not after a write failed, nor once a signal has
 // asked to stop, so that the stream ends after a whole frame.
-bool writeVideoFrame(void* context, int64_t timeMs, const std::vector<uint8_t>& rgb) {
-    auto& out = *static_cast<Output*>(context);
-    const RenderOptions& o = *out.options;
-    if (!out.wroteHeader) {
+// The writing thread's work for each frame: the conversion and the write, beside the drawing
+// of the next frame.
+bool writeY4mFrame(void* context, const std::vector<uint8_t>& rgb) {
+    auto& writer = *static_cast<Y4mWriter*>(context);
+    const RenderOptions& o = *writer.options;
+    if (!writer.wroteHeader) {
         const std::string header = y4mHeader(o.width, o.height, o.fps);
-        if (!writeOutput(*out.file, header.data(), header.size(), out.error)) {
+        if (!writeOutput(*writer.file, header.data(), header.size(), writer.error)) {
             return false;
         }
-        out.wroteHeader = true;
+        writer.wroteHeader = true;
     }
-    out.frameBytes.clear();
-    appendY4mFrame(rgb.data(), o.width, o.height, out.frameBytes);
-    if (!writeOutput(*out.file, out.frameBytes.data(), out.frameBytes.size(), out.error)) {
-        return false;
+    writer.frameBytes.clear();
+    appendY4mFrame(rgb.data(), o.width, o.height, writer.frameBytes);
+    return writeOutput(*writer.file, writer.frameBytes.data(), writer.frameBytes.size(),
+                       writer.error);
+}
+
+bool writeVideoFrame(void* context, int64_t timeMs, const std::vector<uint8_t>& rgb) {
+    auto& out = *static_cast<Output*>(context);
+    if (!queuePicture(out.frames, rgb)) {
+        return false;  // a write failed: the writer has the reason
     }
     out.framesWritten += 1;
     showProgress(out, timeMs, out.framesWritten);
@@ -220,9 +236,12 @@ int renderPicture(const RenderOptions& options, const OffscreenTarget& target, O
 }
 
 int renderVideo(const RenderOptions& options, const OffscreenTarget& target, OutputFile& file) {
+    Y4mWriter writer;
+    writer.options = &options;
+    writer.file = &file;
     Output out;
     out.options = &options;
-    out.file = &file;
+    out.frames = startPictureQueue(writeY4mFrame, &writer);
     out.progressOnTerminal = isatty(STDERR_FILENO) != 0;
     out.started = Clock::now();
     out.lastProgress = out.started;
@@ -232,6 +251,8 @@ int renderVideo(const RenderOptions& options, const OffscreenTarget& target, Out
     plan.toMs = options.toMs;
     plan.fps = options.fps;
     const RecordingResult result = recordShow(target, plan, writeVideoFrame, &out);
+    finishPictureQueue(out.frames);  // every frame handed over is written, or writer.error says why
+    out.error = writer.error;
     // Stopped by a signal: the frames written so far make a whole stream.
     const bool stopped = stopSignal != 0 && out.error.empty();
     bool ok = out.error.empty();

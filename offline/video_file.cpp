@@ -4,10 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -17,6 +13,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "offline/picture_queue.h"
 #include "offline/y4m_stream.h"
 
 namespace {
@@ -98,20 +95,14 @@ struct VideoFile {
     int64_t soundFirst = 0;  // the track's sample that the file's sound starts with
     int64_t soundSent = 0;   // samples handed to the audio encoder
 
-    // The encoding thread and its queue of pictures; `spare` keeps used buffers for reuse.
-    std::thread worker;
-    std::mutex lock;
-    std::condition_variable changed;
-    std::deque<std::vector<uint8_t>> queue;
-    std::vector<std::vector<uint8_t>> spare;
-    bool closing = false;
+    // The encoding thread's queue. The fields above and below belong to that thread while it
+    // runs, and to the caller again once the queue is finished.
+    PictureQueue* pictures = nullptr;
     bool failed = false;
     std::string error;
 };
 
 namespace {
-
-constexpr std::size_t queueDepth = 3;
 
 bool fail(VideoFile& file, const std::string& what, int code) {
     file.failed = true;
@@ -219,24 +210,10 @@ bool encodePicture(VideoFile& file, const std::vector<uint8_t>& rgb) {
     return sendSoundUntil(file, soundSampleAtPicture(file, file.picturesEncoded), false);
 }
 
-void encodeQueuedPictures(VideoFile* file) {
-    std::unique_lock<std::mutex> held(file->lock);
-    for (;;) {
-        file->changed.wait(held, [file] { return !file->queue.empty() || file->closing; });
-        if (file->queue.empty()) {
-            return;  // closing, and everything is encoded
-        }
-        std::vector<uint8_t> rgb = std::move(file->queue.front());
-        file->queue.pop_front();
-        const bool failedBefore = file->failed;
-        held.unlock();
-        if (!failedBefore) {
-            encodePicture(*file, rgb);
-        }
-        held.lock();
-        file->spare.push_back(std::move(rgb));
-        file->changed.notify_all();
-    }
+// The encoding thread's work for each picture.
+bool encodeQueuedPicture(void* context, const std::vector<uint8_t>& rgb) {
+    auto& file = *static_cast<VideoFile*>(context);
+    return encodePicture(file, rgb);
 }
 
 void setColourTags(AVCodecContext* codec) {
@@ -553,34 +530,17 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
         freeVideoFile(file);
         return nullptr;
     }
-    file->worker = std::thread(encodeQueuedPictures, file);
+    file->pictures = startPictureQueue(encodeQueuedPicture, file);
     return file;
 }
 
 bool writeVideoPicture(VideoFile* file, const std::vector<uint8_t>& rgb) {
-    std::unique_lock<std::mutex> held(file->lock);
-    file->changed.wait(held, [file] { return file->queue.size() < queueDepth || file->failed; });
-    if (file->failed) {
-        return false;
-    }
-    std::vector<uint8_t> copy;
-    if (!file->spare.empty()) {
-        copy = std::move(file->spare.back());
-        file->spare.pop_back();
-    }
-    copy.assign(rgb.begin(), rgb.end());
-    file->queue.push_back(std::move(copy));
-    file->changed.notify_all();
-    return true;
+    return queuePicture(file->pictures, rgb);
 }
 
 bool closeVideoFile(VideoFile* file, std::string& error) {
-    {
-        std::lock_guard<std::mutex> held(file->lock);
-        file->closing = true;
-    }
-    file->changed.notify_all();
-    file->worker.join();
+    finishPictureQueue(file->pictures);  // file->failed says whether the encoding went well
+    file->pictures = nullptr;
     if (!file->failed) {
         sendFrame(*file, file->video, file->videoStream, nullptr);
     }
