@@ -226,12 +226,27 @@ void setColourTags(AVCodecContext* codec) {
     codec->chroma_sample_location = AVCHROMA_LOC_CENTER;
 }
 
+// A new stream of the file for the first of the named encoders that this machine has, and that
+// encoder's context, not yet opened. Null when there is none (or no memory).
+const AVCodec* addEncodedStream(VideoFile& file, const char* const (&names)[2],
+                                AVCodecContext*& context, AVStream*& stream) {
+    const AVCodec* codec = firstEncoder(names);
+    context = avcodec_alloc_context3(codec);
+    stream = avformat_new_stream(file.format, nullptr);
+    if (codec == nullptr || context == nullptr || stream == nullptr) {
+        return nullptr;
+    }
+    if (file.format->oformat->flags & AVFMT_GLOBALHEADER) {
+        context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    return codec;
+}
+
 bool openVideoStream(VideoFile& file, std::string& error) {
     const VideoSettings& s = file.settings;
-    const AVCodec* codec = firstEncoder(codecsOf(s.container).video);
-    file.video = avcodec_alloc_context3(codec);
-    file.videoStream = avformat_new_stream(file.format, nullptr);
-    if (codec == nullptr || file.video == nullptr || file.videoStream == nullptr) {
+    const AVCodec* codec =
+        addEncodedStream(file, codecsOf(s.container).video, file.video, file.videoStream);
+    if (codec == nullptr) {
         error = "no video encoder";
         return false;
     }
@@ -244,9 +259,6 @@ bool openVideoStream(VideoFile& file, std::string& error) {
     c->sample_aspect_ratio = AVRational{1, 1};
     c->gop_size = s.fps * 5;  // a key frame every 5 s: quick seeking, small files
     setColourTags(c);
-    if (file.format->oformat->flags & AVFMT_GLOBALHEADER) {
-        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
     AVDictionary* options = nullptr;
     const std::string name = codec->name;
     if (name == "libx264") {
@@ -302,10 +314,9 @@ AVSampleFormat pickSampleFormat(const AVCodec* codec) {
 
 bool openAudioStream(VideoFile& file, std::string& error) {
     const VideoSettings& s = file.settings;
-    const AVCodec* codec = firstEncoder(codecsOf(s.container).audio);
-    file.audio = avcodec_alloc_context3(codec);
-    file.audioStream = avformat_new_stream(file.format, nullptr);
-    if (codec == nullptr || file.audio == nullptr || file.audioStream == nullptr) {
+    const AVCodec* codec =
+        addEncodedStream(file, codecsOf(s.container).audio, file.audio, file.audioStream);
+    if (codec == nullptr) {
         error = "no audio encoder";
         return false;
     }
@@ -319,9 +330,6 @@ bool openAudioStream(VideoFile& file, std::string& error) {
     av_channel_layout_default(&c->ch_layout, s.sound->channels);
     c->bit_rate = s.sound->channels == 1 ? 96000 : 160000;
     c->time_base = AVRational{1, videoSoundRate};
-    if (file.format->oformat->flags & AVFMT_GLOBALHEADER) {
-        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
     const int opened = avcodec_open2(c, codec, nullptr);
     if (opened < 0) {
         error = std::string("cannot start the ") + codec->name + " encoder: " + averror(opened);
@@ -393,15 +401,15 @@ const char* containerName(VideoContainer container) {
 }
 
 bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string& error) {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wave;
     Uint8* bytes = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(fileName.c_str(), &spec, &bytes, &length) == nullptr) {
+    if (SDL_LoadWAV(fileName.c_str(), &wave, &bytes, &length) == nullptr) {
         error = "cannot read the sound " + fileName + ": " + SDL_GetError();
         return false;
     }
     AVSampleFormat from = AV_SAMPLE_FMT_NONE;
-    switch (spec.format) {
+    switch (wave.format) {
         case AUDIO_U8:
             from = AV_SAMPLE_FMT_U8;
             break;
@@ -418,8 +426,8 @@ bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string&
             break;
     }
     const int bytesPerFrame =
-        from == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(from) * spec.channels;
-    if (bytesPerFrame == 0 || spec.freq < 1000 || spec.freq > 384000 || spec.channels > 8 ||
+        from == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(from) * wave.channels;
+    if (bytesPerFrame == 0 || wave.freq < 1000 || wave.freq > 384000 || wave.channels > 8 ||
         length < static_cast<Uint32>(bytesPerFrame)) {
         SDL_FreeWAV(bytes);
         error = "the sound " + fileName + " holds no sound in a form the video can carry";
@@ -428,11 +436,11 @@ bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string&
     const int inFrames = static_cast<int>(length / static_cast<Uint32>(bytesPerFrame));
     AVChannelLayout inLayout;
     AVChannelLayout outLayout;
-    av_channel_layout_default(&inLayout, spec.channels);
-    av_channel_layout_default(&outLayout, std::min<int>(spec.channels, 2));
+    av_channel_layout_default(&inLayout, wave.channels);
+    av_channel_layout_default(&outLayout, std::min<int>(wave.channels, 2));
     SwrContext* resampler = nullptr;
     int status = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLTP, videoSoundRate,
-                                     &inLayout, from, spec.freq, 0, nullptr);
+                                     &inLayout, from, wave.freq, 0, nullptr);
     if (status >= 0) {
         status = swr_init(resampler);
     }
