@@ -4,19 +4,19 @@
 
 #include <cstdint>
 
-#include "app/timer_service.h"
+#include "timing/timer_queue.h"
 
 namespace {
 
 void armGlutWakeUp(unsigned int delayMs);
 
-TimerService makeGlutPacedTimers() {
-    TimerService service;
+TimerQueue makeGlutPacedTimers() {
+    TimerQueue service;
     service.armWakeUp = armGlutWakeUp;
     return service;
 }
 
-TimerService glutPacedTimers = makeGlutPacedTimers();
+TimerQueue glutPacedTimers = makeGlutPacedTimers();
 
 int64_t glutClockMs() {
     return glutGet(GLUT_ELAPSED_TIME);

@@ -1,4 +1,4 @@
-// The program's binding of the timed steps' timers: the timer service of app/timer_service.h on
+// The program's binding of the timed steps' timers: the timer queue of timing/timer_queue.h on
 // GLUT's clock (GLUT_ELAPSED_TIME, the one the camera follows) and GLUT's own timers.
 #pragma once
 

@@ -6,11 +6,11 @@
 #include "anim/steps.h"
 #include "app/display.h"
 #include "app/glut_timers.h"
-#include "app/heap_tuning.h"
+#include "process/heap_tuning.h"
 #include "app/keys.h"
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "app/sound.h"
-#include "app/standard_streams.h"
+#include "process/standard_streams.h"
 #include "render/gl_setup.h"
 
 int main(int argc, char** argv) {

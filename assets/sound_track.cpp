@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/schedule.h"
+#include "anim/schedule.h"
 
 // The music follows the show's clock. Its pulse is the roll: one beat every 0.6 s (100 beats
 // a minute), four beats to the bar.

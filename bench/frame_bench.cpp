@@ -24,9 +24,9 @@
 
 #include "anim/scene_state.h"
 #include "app/display.h"
-#include "app/heap_tuning.h"
+#include "process/heap_tuning.h"
 #include "app/keys.h"
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "image/bitmap.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"

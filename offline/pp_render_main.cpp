@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/schedule.h"
-#include "app/standard_streams.h"
+#include "anim/schedule.h"
+#include "process/standard_streams.h"
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
 #include "offline/output_file.h"

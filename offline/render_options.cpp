@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/schedule.h"
+#include "anim/schedule.h"
 
 namespace {
 

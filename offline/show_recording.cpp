@@ -6,7 +6,7 @@
 #include "anim/steps.h"
 #include "app/keys.h"
 #include "render/frame.h"
-#include "offline/virtual_clock.h"
+#include "timing/virtual_clock.h"
 
 namespace {
 

@@ -7,7 +7,7 @@ target_compile_definitions(pp_offline_test_support PRIVATE
 add_dependencies(pp_offline_test_support pp-render)
 
 pp_add_test(offline_unit_tests LABELS unit
-    SOURCES offline/virtual_clock_test.cpp offline/render_options_test.cpp offline/y4m_stream_test.cpp
+    SOURCES offline/render_options_test.cpp offline/y4m_stream_test.cpp
     LIBS pp_offline)
 pp_add_test(pp_render_cli_tests LABELS unit
     SOURCES offline/pp_render_cli_test.cpp offline/output_file_test.cpp

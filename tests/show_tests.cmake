@@ -5,14 +5,11 @@ target_link_libraries(pp_test_support PUBLIC pp_anim)
 
 pp_add_test(anim_tests LABELS unit
     SOURCES anim/easing_test.cpp anim/tables_test.cpp anim/steps_test.cpp
-            anim/finale_motion_test.cpp
+            anim/finale_motion_test.cpp anim/schedule_test.cpp
     LIBS pp_test_support)
-pp_add_test(app_tests LABELS unit
-    SOURCES app/schedule_test.cpp
-    LIBS pp_app pp_test_support)
-pp_add_test(timer_service_tests LABELS unit
-    SOURCES app/timer_service_test.cpp
-    LIBS pp_app pp_test_support)
+pp_add_test(timing_tests LABELS unit
+    SOURCES timing/timer_queue_test.cpp timing/virtual_clock_test.cpp
+    LIBS pp_timing pp_test_support)
 pp_add_test(camera_tests LABELS unit
     SOURCES camera/camera_script_test.cpp
     LIBS pp_camera)
@@ -28,14 +25,14 @@ target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest:
 pp_add_test(render_tests LABELS gl
     SOURCES render/cubes_test.cpp render/frame_test.cpp render/finale_test.cpp
             render/shortcuts_test.cpp render/figure_bounds_test.cpp
-    LIBS pp_app pp_gl_test_support)
+    LIBS pp_window pp_gl_test_support)
 pp_add_test(app_gl_tests LABELS gl
     SOURCES app/keys_reshape_test.cpp
-    LIBS pp_app pp_gl_test_support)
+    LIBS pp_window pp_gl_test_support)
 
 pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)
-pp_add_test(standard_streams_tests LABELS unit SOURCES app/standard_streams_test.cpp
-    LIBS pp_app)
+pp_add_test(standard_streams_tests LABELS unit SOURCES process/standard_streams_test.cpp
+    LIBS pp_process)
 
 # Without a display, GLUT's own error still reaches stderr and the program fails.
 add_test(NAME show_without_display

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "tests/assets/scratch_dir.h"
 
 namespace {

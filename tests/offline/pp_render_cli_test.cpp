@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "tests/offline/tool_support.h"
 
 TEST(RenderCommandLine, HelpAndBadArguments) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "offline/y4m_stream.h"
 #include "tests/offline/tool_support.h"
 #include "tests/offline/video_probe.h"

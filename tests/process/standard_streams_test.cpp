@@ -1,5 +1,5 @@
 // The guard that makes sure descriptors 0, 1 and 2 are open before the program opens anything.
-#include "app/standard_streams.h"
+#include "process/standard_streams.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,12 +1,11 @@
 // The show on a virtual clock: the program's own schedule and timed steps, run on an ideal
 // platform whose time moves only when the clock is told to run.
 //
-// The clock binds stepHooks to its own timer queue. Timers fire exactly when due and callbacks
-// take no time. Each instant runs in the order freeglut's main loop uses: the window events
-// injected for that instant (in the order given), then every timer due then (in the order they
-// were armed, as GLUT orders equal due times, including timers armed for the same instant while
-// it runs), then one frame if any redraw was requested during the instant: several requests give
-// one frame. A new window size also asks for a frame, as GLUT redisplays a resized window. An
+// The clock binds stepHooks to a timer queue of its own (timing/timer_queue.h, the one every
+// platform uses), on the ideal clock: timers fire exactly when due and callbacks take no time.
+// Each instant runs in the order freeglut's main loop uses: the window events injected for that
+// instant (in the order given), then the queue's pass for the instant, then one frame if any
+// redraw was requested during the instant: several requests give one frame. A new window size also asks for a frame, as GLUT redisplays a resized window. An
 // end request (the fade's last tick, Escape) runs no further callbacks; the
 // instant's frame is still drawn when one was requested, and the run stops there.
 //
@@ -21,13 +20,7 @@
 #include <vector>
 
 #include "anim/steps.h"
-
-struct VirtualTimer {
-    int64_t dueMs;
-    uint64_t armOrder;  // equal due times fire in this order
-    TimerCallback callback;
-    int value;
-};
+#include "timing/timer_queue.h"
 
 // A window event for a given instant: a key press, or a new window size.
 struct VirtualInput {
@@ -50,14 +43,12 @@ struct VirtualClock {
 
     int64_t nowMs = 0;                 // the instant being run, or the last one run
     int64_t lastRunMs = -1;            // the last instant run, -1 before the first
-    std::vector<VirtualTimer> timers;  // a heap: the earliest due, first armed on top
-    uint64_t armedCount = 0;
+    TimerQueue timers;                 // no wake-up bound: the clock steps to each due time
     std::vector<VirtualInput> inputs;  // sorted by instant, equal instants in injection order
     std::size_t nextInput = 0;
     bool redrawRequested = false;
     int64_t redrawRequests = 0;  // all requests, also those merged into one frame
     int64_t framesDrawn = 0;
-    int64_t lastFrameMs = -1;  // the instant of the latest frame, -1 before the first
     bool ended = false;
     int endStatus = 0;
     int64_t endMs = -1;  // the instant of the end request

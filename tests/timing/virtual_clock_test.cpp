@@ -1,5 +1,5 @@
 // The program's schedule and steps on the virtual clock, without GL: frames are only counted.
-#include "offline/virtual_clock.h"
+#include "timing/virtual_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "anim/scene_state.h"
-#include "app/schedule.h"
+#include "anim/schedule.h"
 
 namespace {
 

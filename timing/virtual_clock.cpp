@@ -1,9 +1,9 @@
-#include "offline/virtual_clock.h"
+#include "timing/virtual_clock.h"
 
 #include <algorithm>
 
 #include "anim/scene_state.h"
-#include "app/schedule.h"
+#include "anim/schedule.h"
 
 namespace {
 
@@ -11,22 +11,12 @@ namespace {
 VirtualClock* runningClock = nullptr;
 StepHooks hooksBeforeRun = {};
 
-// Heap order: the timer that fires later, or was armed later at the same instant, sinks.
-bool firesAfter(const VirtualTimer& a, const VirtualTimer& b) {
-    if (a.dueMs != b.dueMs) {
-        return a.dueMs > b.dueMs;
-    }
-    return a.armOrder > b.armOrder;
-}
-
 void armVirtualTimer(unsigned int delayMs, TimerCallback callback, int value) {
     VirtualClock* clock = runningClock;
     if (clock == nullptr || clock->ended) {
         return;
     }
-    clock->timers.push_back(VirtualTimer{clock->nowMs + static_cast<int64_t>(delayMs),
-                                         clock->armedCount++, callback, value});
-    std::push_heap(clock->timers.begin(), clock->timers.end(), firesAfter);
+    armDueTimer(clock->timers, clock->nowMs, delayMs, callback, value);
 }
 
 void requestVirtualRedraw() {
@@ -44,6 +34,7 @@ void endVirtualShow(int status) {
     clock->ended = true;
     clock->endStatus = status;
     clock->endMs = clock->nowMs;
+    clearTimers(clock->timers);  // the pass running the end request stops after it
 }
 
 bool queueInput(VirtualClock& clock, const VirtualInput& input) {
@@ -80,16 +71,12 @@ void runInstant(VirtualClock& clock, int64_t instantMs) {
         deliverInput(clock, clock.inputs[clock.nextInput]);
         clock.nextInput += 1;
     }
-    while (!clock.ended && !clock.timers.empty() && clock.timers.front().dueMs <= instantMs) {
-        std::pop_heap(clock.timers.begin(), clock.timers.end(), firesAfter);
-        const VirtualTimer due = clock.timers.back();
-        clock.timers.pop_back();
-        due.callback(due.value);
+    if (!clock.ended) {
+        runDueTimers(clock.timers, instantMs);
     }
     if (clock.redrawRequested) {
         clock.redrawRequested = false;
         clock.framesDrawn += 1;
-        clock.lastFrameMs = instantMs;
         if (clock.runFrame != nullptr) {
             clock.runFrame(clock.frameContext, static_cast<int32_t>(instantMs));
         }
@@ -135,10 +122,7 @@ int64_t nextVirtualInstant(const VirtualClock& clock) {
     if (clock.ended) {
         return -1;
     }
-    int64_t next = -1;
-    if (!clock.timers.empty()) {
-        next = clock.timers.front().dueMs;
-    }
+    int64_t next = nextDueMs(clock.timers);
     if (clock.nextInput < clock.inputs.size()) {
         const int64_t inputMs = clock.inputs[clock.nextInput].atMs;
         next = next < 0 ? inputMs : std::min(next, inputMs);

@@ -1,4 +1,4 @@
-#include "app/timer_service.h"
+#include "timing/timer_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "anim/scene_state.h"
 #include "anim/steps.h"
-#include "app/schedule.h"
+#include "anim/schedule.h"
 #include "tests/support/recording_hooks.h"
 
 namespace {
@@ -36,7 +36,7 @@ struct TickLog {
     int64_t clockMs;
 };
 
-TimerService service;
+TimerQueue service;
 FakeLoop loop;
 std::vector<TickLog> ticks;
 
@@ -78,7 +78,7 @@ void oneShot(int) {
 void resetLoop(std::vector<int> frameCosts) {
     resetShowForTest();
     seedPlacedCubes();
-    service = TimerService{};
+    service = TimerQueue{};
     service.armWakeUp = armFakeWakeUp;
     loop = FakeLoop{};
     loop.frameCosts = std::move(frameCosts);
@@ -134,7 +134,7 @@ std::string chainsOf(const std::vector<TickLog>& log) {
 
 }  // namespace
 
-TEST(TimerService, LateFramesAreFollowedByEveryTickDueInDueOrder) {
+TEST(TimerQueue, LateFramesAreFollowedByEveryTickDueInDueOrder) {
     resetLoop({35});
     stepHooks.armTimer(0, chain, 'A');
     stepHooks.armTimer(0, chain, 'B');
@@ -162,7 +162,7 @@ TEST(TimerService, LateFramesAreFollowedByEveryTickDueInDueOrder) {
     EXPECT_EQ(service.stallShiftMs, 0);
 }
 
-TEST(TimerService, ARollSpansOneHundredEightyMsWhateverTheFrameCost) {
+TEST(TimerQueue, ARollSpansOneHundredEightyMsWhateverTheFrameCost) {
     for (int cost : {1, 10, 15, 35, 60}) {
         resetLoop({cost});
         const int64_t roll = scheduledMs(rollRow);
@@ -181,7 +181,7 @@ TEST(TimerService, ARollSpansOneHundredEightyMsWhateverTheFrameCost) {
     }
 }
 
-TEST(TimerService, WholeShowKeepsItsTimeWhateverTheFrameCost) {
+TEST(TimerQueue, WholeShowKeepsItsTimeWhateverTheFrameCost) {
     const std::vector<std::vector<int>> costs = {{1}, {15}, {35}, {3, 28, 9, 17, 41, 12}};
     for (const std::vector<int>& frameCosts : costs) {
         const int slowest = *std::max_element(frameCosts.begin(), frameCosts.end());
@@ -209,7 +209,7 @@ TEST(TimerService, WholeShowKeepsItsTimeWhateverTheFrameCost) {
     }
 }
 
-TEST(TimerService, TwoRedrawChainsTickTogetherSoTheFinaleKeepsItsPace) {
+TEST(TimerQueue, TwoRedrawChainsTickTogetherSoTheFinaleKeepsItsPace) {
     // Cheap frames, and a clock that moves on while the schedule is laid out: the schedule still
     // counts from one instant, so the second redraw chain shares the first one's instants and
     // adds no frames: one frame per tick before it starts and after.
@@ -229,7 +229,7 @@ TEST(TimerService, TwoRedrawChainsTickTogetherSoTheFinaleKeepsItsPace) {
     EXPECT_EQ(framesIn(second, second + 900 * tick), 900);
 }
 
-TEST(TimerService, AStallDropsTheBacklogAndShiftsTheRest) {
+TEST(TimerQueue, AStallDropsTheBacklogAndShiftsTheRest) {
     resetLoop({1});
     stepHooks.armTimer(0, chain, 'A');
     stepHooks.armTimer(500, oneShot, 0);
@@ -253,7 +253,7 @@ TEST(TimerService, AStallDropsTheBacklogAndShiftsTheRest) {
     EXPECT_EQ(service.stallShiftMs, 1990);
 }
 
-TEST(TimerService, KeepsOnePlatformTimerArmedForTheEarliestTick) {
+TEST(TimerQueue, KeepsOnePlatformTimerArmedForTheEarliestTick) {
     resetLoop({1});
     layOutSchedule();
     ASSERT_EQ(loop.wakeUps, (std::vector<int64_t>{0}));  // 31 timers, one wake-up

@@ -1,4 +1,4 @@
-#include "app/schedule.h"
+#include "anim/schedule.h"
 
 #include "anim/scene_state.h"
 

@@ -1,4 +1,4 @@
-#include "app/heap_tuning.h"
+#include "process/heap_tuning.h"
 
 #include <malloc.h>
 

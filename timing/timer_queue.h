@@ -1,5 +1,8 @@
-// The timer service the program's steps run on: every armed timer keeps a due time, and the
-// ticks are paced by when they were due, not by when they happened to run.
+// The timer queue the show's timed steps run on, on every platform: every armed timer keeps a
+// due time, and the ticks are paced by when they were due, not by when they happened to run.
+// This header is the one place the pacing rule is explained; the platforms only say which clock
+// they feed it: the program GLUT's elapsed time, pp-render an ideal clock (timing/virtual_clock.h)
+// on which every tick runs exactly when due and takes no time.
 //
 // A tick armed from inside a running tick with delay d is due d ms after the due time of the
 // tick that armed it, so a self-re-arming step keeps its 10 ms grid however late each tick runs.
@@ -14,9 +17,10 @@
 // they stopped, and the rest of the show comes later by the stall. No pass therefore runs more
 // than a second's worth of ticks.
 //
-// No clock and no GLUT here: the caller passes "now", and the platform's own one-shot timer is
-// armed through armWakeUp, whose callback must call runDueTimers. One such timer is kept armed
-// for the earliest waiting tick.
+// No clock and no platform here: the caller passes "now". A platform with one-shot timers of its
+// own binds armWakeUp, whose callback must call runDueTimers; one such timer is kept armed for
+// the earliest waiting tick. A platform that steps its own clock (the ideal one) leaves it unbound
+// and asks nextDueMs where to step next.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -32,11 +36,11 @@ struct DueTimer {
     int value;
 };
 
-struct TimerService {
+struct TimerQueue {
     // Bound by the platform: fire once after delayMs and then call runDueTimers.
     void (*armWakeUp)(unsigned int delayMs) = nullptr;
 
-    std::vector<DueTimer> queue;  // a heap: the earliest due, first armed on top
+    std::vector<DueTimer> timers;  // a heap: the earliest due, first armed on top
     uint64_t armedCount = 0;
     bool inPass = false;        // a pass is running ticks
     int64_t runningDueMs = 0;   // the due time of the tick running, while inPass
@@ -53,10 +57,17 @@ struct TimerService {
 // instant for timers armed before the first pass (the schedule, laid out as one instant even if
 // the clock moves on while it is); nowMs otherwise. Arms the platform's timer when this tick is
 // due before the one it is armed for.
-void armDueTimer(TimerService& service, int64_t nowMs, unsigned int delayMs, TimerCallback callback,
+void armDueTimer(TimerQueue& queue, int64_t nowMs, unsigned int delayMs, TimerCallback callback,
                  int value);
 
 // One pass at nowMs: drops a stalled backlog, runs every tick due by nowMs and arms the
 // platform's timer for the earliest one left. Returns the number of ticks run. A call from
 // inside a running tick runs nothing.
-int runDueTimers(TimerService& service, int64_t nowMs);
+int runDueTimers(TimerQueue& queue, int64_t nowMs);
+
+// The due time of the earliest waiting tick, or -1 when none waits.
+int64_t nextDueMs(const TimerQueue& queue);
+
+// Drops every waiting tick, as at the end of the show; also from inside a running tick, where the
+// pass then stops after it.
+void clearTimers(TimerQueue& queue);
