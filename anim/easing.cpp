@@ -25,5 +25,9 @@ float easeCosine2000(float from, float to, float t) {
     if (to == from) {
         return from;
     }
-    return easeFraction(from, to, t / 2000.0f);
+    return easeFraction(from, to, t / static_cast<float>(easeSteps2000));
+}
+
+float easeCosine2000Held(float from, float to, float t) {
+    return t > static_cast<float>(easeSteps2000) ? to : easeCosine2000(from, to, t);
 }

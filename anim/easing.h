@@ -10,5 +10,9 @@ constexpr float piF = 3.1415927f;
 
 // Eases from `from` to `to` as t runs from 0 to `duration`, in single precision throughout.
 float easeCosine(float from, float to, float t, int32_t duration);
-// The same with the duration fixed at 2000 (spread ticks, finale frames).
+// The length of the spread (in ticks) and of the carpet's growth (in finale frames).
+constexpr int32_t easeSteps2000 = 2000;
+// The same with the duration fixed at easeSteps2000.
 float easeCosine2000(float from, float to, float t);
+// easeCosine2000 held at `to` once t has passed the duration, as the spread and the carpet are.
+float easeCosine2000Held(float from, float to, float t);

@@ -1,7 +1,16 @@
 // The one process-wide scene record, the list of drawn cubes and the fixed tables.
 //
-// Every GLUT callback reads and writes these directly; they all run on the one thread of the
-// main loop, so nothing here is locked.
+// Every platform callback reads these directly; they all run on the one thread of the platform's
+// main loop, so nothing here is locked. Who writes what (each field's comment says it too):
+// - the schedule's layout (anim/schedule.cpp): scheduleCursorMs, once, at the start;
+// - the timed steps (anim/steps.cpp): the roll ticks spinAngle, rollOffset, pathStep and
+//   placedCubes; the spread ticks spreadFrame, spread and showRollerAndCore; onBallStart
+//   ballActive; the fade ticks fadeAlpha;
+// - the frame step (advanceFrame, anim/steps.cpp), before each finale frame: ballFrame,
+//   ripplePhase and the ball's spinAngle;
+// - the keys (app/keys.cpp): scriptedCamera and the manual eye;
+// - a platform starting the show: clearScene and seedPlacedCubes.
+// The drawing (render/) and the camera (camera/) only read.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -13,21 +22,21 @@ struct Point3 {
 };
 
 struct SceneState {
-    int32_t scheduleCursorMs = 3000;  // running sum of delays while the schedule is laid out
-    bool showRollerAndCore = true;    // whether placedCubes entries 0 and 4 are drawn
-    bool scriptedCamera = true;       // eye follows the keyframe script, not the manual eye
-    float manualEyeX = 0.0f;
-    float manualEyeY = 0.0f;
-    float manualEyeZ = 1.0f;
-    float spinAngle = 0.0f;  // degrees: the roll angle while building, the ball's spin later
-    float spread = 0.0f;     // factor applied to spreadDirections
-    Point3 rollOffset = {0.0f, 0.0f, 0.0f};  // accumulated translation of the rolling cube
-    float ballFrame = 0.0f;                  // frames drawn since the ball started
-    float ripplePhase = 0.0f;                // radians: carpet wave phase and ball bob
-    float fadeAlpha = 0.0f;                  // opacity of the black fade overlay
-    int32_t pathStep = 0;                    // index in buildPath of the cell being left
-    float spreadFrame = 0.0f;                // spread ticks so far
-    bool ballActive = false;                 // ball and carpet are animated and drawn
+    int32_t scheduleCursorMs = 3000;  // schedule layout: running sum of its delays
+    bool showRollerAndCore = true;    // spread ticks: whether placedCubes 0 and 4 are drawn
+    bool scriptedCamera = true;       // keys: the eye follows the script, not the manual eye
+    float manualEyeX = 0.0f;  // keys
+    float manualEyeY = 0.0f;  // keys
+    float manualEyeZ = 1.0f;  // keys
+    float spinAngle = 0.0f;  // degrees: roll ticks' angle, then the frame step's ball spin
+    float spread = 0.0f;     // spread ticks: factor applied to spreadDirections
+    Point3 rollOffset = {0.0f, 0.0f, 0.0f};  // roll ticks: the rolling cube's translation
+    float ballFrame = 0.0f;                  // frame step: frames since the ball started
+    float ripplePhase = 0.0f;                // frame step: radians of the wave and the bob
+    float fadeAlpha = 0.0f;                  // fade ticks: the black overlay's opacity
+    int32_t pathStep = 0;                    // roll ticks: buildPath index of the cell left
+    float spreadFrame = 0.0f;                // spread ticks: how many so far
+    bool ballActive = false;                 // onBallStart: ball and carpet are shown
 };
 
 extern SceneState scene;
@@ -37,6 +46,7 @@ extern SceneState scene;
 extern std::vector<Point3> placedCubes;
 
 constexpr float cubeEdge = 0.2f;
+constexpr float spreadEnd = 0.3f;  // the spread factor where the spread stops
 constexpr int buildPathLength = 27;
 constexpr int maxPlacedCubes = 28;
 

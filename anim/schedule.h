@@ -32,9 +32,16 @@ inline constexpr ScheduledTimer showSchedule[scheduleRowCount] = {
     {1, true, 9000, onFadeTick, 2000},
 };
 
-constexpr int scheduledTimerCount = 31;
+// How many timers the table registers: the sum of its rows' counts.
+constexpr int scheduledTimerCount = [] {
+    int count = 0;
+    for (const ScheduledTimer& row : showSchedule) {
+        count += row.count;
+    }
+    return count;
+}();
 
-// Registers all 31 timers through stepHooks.armTimer, each delay counted from now, walking the
+// Registers all scheduledTimerCount timers through stepHooks.armTimer, each delay counted from now, walking the
 // table with scene.scheduleCursorMs: redraw pacing at 0 ms, the rolls, the spread, the ball, a
 // second redraw chain and the fade.
 void layOutSchedule();

@@ -13,7 +13,6 @@ void redrawNothing() {}
 constexpr float rollStep = 0.011111111f;  // 1/90: eighteen ticks move the cube one cell
 constexpr float rollDegreesPerTick = 5.0f;
 constexpr float rollEndDegrees = rollTickCount * rollDegreesPerTick;  // a quarter turn
-constexpr float spreadEnd = 0.3f;
 constexpr float ballSpinDegreesPerFrame = 1.0f;
 constexpr float fullTurnDegrees = 360.0f;
 
@@ -62,11 +61,11 @@ void onRollTick(int value) {
 void onSpreadTick(int value) {
     const float oldFrame = scene.spreadFrame;
     scene.spreadFrame += 1.0f;
-    const float spread = oldFrame > 2000.0f ? spreadEnd : easeCosine2000(0.0f, spreadEnd, oldFrame);
+    const float spread = easeCosine2000Held(0.0f, spreadEnd, oldFrame);
     scene.showRollerAndCore = false;
     scene.spread = spread;
     stepHooks.requestRedraw();
-    if (static_cast<double>(scene.spread) < 0.3) {
+    if (static_cast<double>(scene.spread) < static_cast<double>(spreadEnd)) {
         stepHooks.armTimer(stepTickMs, onSpreadTick, value + 1);
     }
 }

@@ -19,7 +19,7 @@ void nudge(float& coordinate, double direction) {
 
 void onKeyboard(unsigned char key, int, int) {
     switch (key) {
-        case 27:
+        case escapeKey:
             stepHooks.endShow(0);
             return;
         case 'a':

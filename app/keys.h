@@ -1,6 +1,8 @@
 // Keyboard and window reshape callbacks.
 #pragma once
 
+constexpr unsigned char escapeKey = 27;  // the key code GLUT reports for Escape
+
 // Escape quits; a/d, f/r, w/s move the manual eye along x, y, z; c toggles the script.
 void onKeyboard(unsigned char key, int x, int y);
 // The fixed perspective: the same picture shape on every window, stretched to fill it.

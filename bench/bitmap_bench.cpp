@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/bitmap.h"
+#include "tests/support/test_data.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -29,15 +30,8 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 constexpr int kSide = 4096;
 constexpr double kOutputBytes = 4.0 * kSide * kSide;
-
-void putU32(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
 
 uint32_t nextRandom(uint32_t& state) {
     state ^= state << 13;
@@ -46,44 +40,40 @@ uint32_t nextRandom(uint32_t& state) {
     return state;
 }
 
-// A bottom-up file with a 108-byte info header.
+// A bottom-up file with a 108-byte info header, its palette and pixels random.
 Bytes makeFile(uint16_t depth, uint32_t compression) {
-    const size_t paletteBytes = depth == 8 ? 1024 : 0;
-    const size_t offset = 14 + 108 + paletteBytes;
-    Bytes file(offset, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    putU32(file, 10, static_cast<uint32_t>(offset));
-    putU32(file, 14, 108);
-    putU32(file, 18, kSide);
-    putU32(file, 22, kSide);
-    file[26] = 1;
-    file[28] = static_cast<uint8_t>(depth);
-    putU32(file, 30, compression);
+    BmpLayout fileLayout;
+    fileLayout.width = kSide;
+    fileLayout.height = kSide;
+    fileLayout.depth = depth;
+    fileLayout.compression = compression;
     uint32_t state = 2463534242u;
-    for (size_t i = 122; i < offset; ++i) {
-        file[i] = static_cast<uint8_t>(nextRandom(state));
+    fileLayout.palette.resize(depth == 8 ? 1024 : 0);
+    for (uint8_t& b : fileLayout.palette) {
+        b = static_cast<uint8_t>(nextRandom(state));
     }
+    Bytes& data = fileLayout.pixels;
     if (compression == 0) {
         const size_t rowBytes = (static_cast<size_t>(kSide) * depth + 31) / 32 * 4;
         for (size_t i = 0; i < rowBytes * kSide; ++i) {
-            file.push_back(static_cast<uint8_t>(nextRandom(state)));
+            data.push_back(static_cast<uint8_t>(nextRandom(state)));
         }
     } else {  // each row: runs of 16 alternating with absolute runs of 16, then end of line
         for (int y = 0; y < kSide; ++y) {
             for (int x = 0; x < kSide; x += 32) {
-                file.push_back(16);
-                file.push_back(static_cast<uint8_t>(nextRandom(state)));
-                file.push_back(0);
-                file.push_back(16);
+                data.push_back(16);
+                data.push_back(static_cast<uint8_t>(nextRandom(state)));
+                data.push_back(0);
+                data.push_back(16);
                 for (int i = 0; i < 16; ++i) {
-                    file.push_back(static_cast<uint8_t>(nextRandom(state)));
+                    data.push_back(static_cast<uint8_t>(nextRandom(state)));
                 }
             }
-            file.push_back(0);
-            file.push_back(y + 1 < kSide ? 0 : 1);
+            data.push_back(0);
+            data.push_back(y + 1 < kSide ? 0 : 1);
         }
     }
+    Bytes file = makeBmp(fileLayout);
     putU32(file, 2, static_cast<uint32_t>(file.size()));
     return file;
 }
@@ -167,10 +157,7 @@ int main(int argc, char** argv) {
     const std::string path = "/tmp/pp-bitmap-bench.bmp";
     for (const auto& kind : kinds) {
         const Bytes file = makeFile(kind.depth, kind.compression);
-        if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(file.data(), 1, file.size(), out);
-            std::fclose(out);
-        }
+        writeWholeFile(path, file);
         const std::vector<double> t = medianSeconds(
             repetitions,
             {

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "anim/scene_state.h"
 #include "app/display.h"
 #include "process/heap_tuning.h"
 #include "app/keys.h"
@@ -30,6 +29,7 @@
 #include "image/bitmap.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
+#include "tests/support/show_scenes.h"
 
 namespace {
 
@@ -51,44 +51,14 @@ constexpr int finaleFrames = 1400;
 constexpr int fadeFinaleFrames = 3800;
 constexpr int64_t tick = stepTickMs;
 
-// A fresh scene whose cube list holds the rolling cube and the cells up to lastCell.
-void placeCubesUpTo(int lastCell) {
-    clearScene();
-    seedPlacedCubes();
-    for (int i = 1; i <= lastCell; ++i) {
-        placedCubes.push_back(buildPath[i]);
-    }
-    scene.pathStep = lastCell;
-    scene.rollOffset = buildPath[lastCell];
-}
-
-// The whole block, spread apart by the given factor.
-void spreadBlock(float spread) {
-    placeCubesUpTo(buildPathLength - 1);
-    scene.showRollerAndCore = false;
-    scene.spread = spread;
-}
-
-void finaleAfter(int frames) {
-    spreadBlock(0.3f);
-    scene.ballActive = true;
-    scene.ballFrame = static_cast<float>(frames);
-}
-
 const Phase phases[] = {
     {"building", static_cast<int>(scheduledMs(rollRow, buildingRoll) + 8 * tick),
-     [] {
-         placeCubesUpTo(buildingRoll);
-         scene.spinAngle = 45.0f;
-     }},
-    {"spread", static_cast<int>(scheduledMs(spreadRow) + 5 * tick), [] { spreadBlock(0.05f); }},
+     [] { sceneRolling(buildingRoll, 45.0f); }},
+    {"spread", static_cast<int>(scheduledMs(spreadRow) + 5 * tick), [] { sceneSpread(0.05f); }},
     {"finale", static_cast<int>(scheduledMs(ballRow) + finaleFrames * tick),
-     [] { finaleAfter(finaleFrames); }},
+     [] { sceneFinale(finaleFrames); }},
     {"fade", static_cast<int>(scheduledMs(ballRow) + fadeFinaleFrames * tick),
-     [] {
-         finaleAfter(fadeFinaleFrames);
-         scene.fadeAlpha = 0.5f;
-     }},
+     [] { sceneFade(fadeFinaleFrames, 0.5f); }},
 };
 
 struct Stats {

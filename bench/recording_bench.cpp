@@ -1,7 +1,7 @@
 // Where pp-render's time goes when it writes the whole show as a Y4M stream.
 //
-//   recording_bench [WIDTHxHEIGHT] [--fps N] [--texture FILE]   (default 1280x720, 50 fps,
-//   skin.bmp)
+//   recording_bench [WIDTHxHEIGHT] [--fps N] [--texture FILE]   (default: pp-render's picture
+//   size and rate, skin.bmp)
 //
 // Records the show as pp-render --y4m does, into /dev/null, and splits each written frame's
 // time into: stepping the show and drawing the frame (everything before the picture reaches the
@@ -17,6 +17,7 @@
 
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
+#include "offline/render_defaults.h"
 #include "offline/show_recording.h"
 #include "offline/y4m_stream.h"
 #include "render/gl_setup.h"
@@ -59,9 +60,9 @@ bool writeFrame(void* context, int64_t, const std::vector<uint8_t>& rgb) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int width = 1280;
-    int height = 720;
-    int fps = 50;
+    int width = defaultPictureWidth;
+    int height = defaultPictureHeight;
+    int fps = defaultFps;
     const char* texture = "skin.bmp";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fps") == 0 && i + 1 < argc) {

@@ -4,10 +4,11 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <malloc.h>
 
 #include <cstdlib>
 #include <cstring>
+
+#include "process/heap_tuning.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -31,15 +32,6 @@ bool hasExtension(const char* name) {
     return false;
 }
 
-// Mesa's software renderer takes and frees some megabytes for every frame. With the C library's
-// defaults that memory goes back to the system each time and every frame pays for fresh pages
-// (several times the drawing itself for small pictures); kept, it is reused.
-void keepFreedMemory() {
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 512 << 20);
-    mallopt(M_TOP_PAD, 64 << 20);
-}
-
 }  // namespace
 
 bool openRenderContext(std::string& error) {
@@ -48,7 +40,7 @@ bool openRenderContext(std::string& error) {
         error = "no X display: set DISPLAY (a virtual one such as Xvfb serves)";
         return false;
     }
-    keepFreedMemory();
+    keepFrameBuffersInHeap();
     // GLUT gets a command line of its own, so none of ours is taken for a GLUT option.
     int argc = 1;
     char name[] = "pp-render";

@@ -1,5 +1,6 @@
 #include "render/figure_bounds.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "anim/finale_motion.h"
@@ -9,12 +10,19 @@ namespace {
 // Float rounding in GL's own transforms stays far inside this.
 constexpr double roundingMargin = 1e-4;
 
-// The ball: a shell of radius 0.096 and three bars 0.21 long and 0.035 thick through its centre,
-// turned any way by the spin. A bar's corner lies 0.108 from the centre.
-constexpr double ballReach = 0.11;
-// The carpet's samples run within [-0.5, 0.5] along each band; its wave rises 1/14 at most.
-constexpr double carpetReach = 0.5;
-constexpr double waveReach = 1.0 / 14.0;
+// The carpet's samples run within its grown reach along each band; its wave rises at most
+// 1/waveAmplitudeDivisor.
+constexpr double carpetReach = carpetGrownReach;
+constexpr double waveReach = 1.0 / static_cast<double>(waveAmplitudeDivisor);
+
+// The ball, turned any way by the spin: the farther of its shell and a bar's corner.
+double ballReach() {
+    const double shell = static_cast<double>(ballRadius) * static_cast<double>(ballShellScale);
+    const double halfLong = ballBarCube * static_cast<double>(ballBarLong) * 0.5;
+    const double halfThin = ballBarCube * static_cast<double>(ballBarThin) * 0.5;
+    const double barCorner = std::sqrt(halfLong * halfLong + 2.0 * halfThin * halfThin);
+    return std::max(shell, barCorner);
+}
 
 float spreadCoordinate(float cell, float direction) {
     return static_cast<float>(static_cast<double>(cell) +
@@ -68,8 +76,8 @@ int figureBoxes(Box* boxes, int capacity) {
         return -1;
     }
     const double size = cubeEdge;
-    boxes[count++] =
-        boxAround(0.0, ballHeight(scene.ripplePhase), size, ballReach, ballReach, ballReach);
+    const double ball = ballReach();
+    boxes[count++] = boxAround(0.0, ballHeight(scene.ripplePhase), size, ball, ball, ball);
     // The band along x, and the band along z crossing it at (0, y, size).
     boxes[count++] = boxAround(0.0, 0.0, size, carpetReach, waveReach, size * 0.5);
     boxes[count++] = boxAround(0.0, 0.0, size, size * 0.5, waveReach, carpetReach);

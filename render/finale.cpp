@@ -5,13 +5,12 @@
 
 #include "anim/finale_motion.h"
 #include "anim/scene_state.h"
-#include "render/frame.h"
+#include "render/shortcuts.h"
 
 namespace {
 
 constexpr float sampleStep = 0.01f;
 constexpr int sphereDetail = 100;  // slices and stacks of the sphere and its shell
-constexpr double barCube = 0.35;
 
 // A sphere of the ball, compiled once into a display list: generating its 100 x 100 mesh again
 // in every frame costs more than drawing it. The list is rebuilt when the radius changes or
@@ -89,17 +88,17 @@ void drawBall(float radius) {
 
     // Three crossed bars along y, x and z; they keep the sphere's colour and turn with it.
     glPushMatrix();
-    glScalef(0.1f, 0.6f, 0.1f);
-    glutSolidCube(barCube);
+    glScalef(ballBarThin, ballBarLong, ballBarThin);
+    glutSolidCube(ballBarCube);
     glPopMatrix();
     glPushMatrix();
-    glScalef(0.6f, 0.1f, 0.1f);
-    glutSolidCube(barCube);
+    glScalef(ballBarLong, ballBarThin, ballBarThin);
+    glutSolidCube(ballBarCube);
     glPopMatrix();
     glPushMatrix();
     glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-    glScalef(0.6f, 0.1f, 0.1f);
-    glutSolidCube(barCube);
+    glScalef(ballBarLong, ballBarThin, ballBarThin);
+    glutSolidCube(ballBarCube);
     glPopMatrix();
 
     // The translucent shell last, blended over everything drawn before it.
@@ -107,7 +106,7 @@ void drawBall(float radius) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // Both halves of the shell show through it, so nothing of it is culled.
-    drawSphere(shellSphere, static_cast<double>(radius) * static_cast<double>(1.2f));
+    drawSphere(shellSphere, static_cast<double>(radius) * static_cast<double>(ballShellScale));
     glDisable(GL_BLEND);
     glPopMatrix();
 }
@@ -116,5 +115,5 @@ void drawFinale(float oldBallFrame, float newBallFrame) {
     const float endBound = carpetEndBound(oldBallFrame);
     const float startBound = carpetStartBound(newBallFrame);
     drawRippleCarpet(cubeEdge, startBound, endBound);
-    drawBall(0.08f);
+    drawBall(ballRadius);
 }

@@ -9,8 +9,6 @@
 #include "render/finale.h"
 #include "render/screen_cover.h"
 
-bool pixelExactShortcuts = true;
-
 namespace {
 
 void drawFadeSquare() {

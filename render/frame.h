@@ -4,12 +4,7 @@
 #include <cstdint>
 
 #include "anim/steps.h"
-
-// Drawing shortcuts that leave every pixel exactly as the plain drawing steps would: the
-// spheres of the ball come from display lists, a fully transparent fade overlay is left out,
-// and the fade overlay is blended only over the parts of the window that hold a figure. On by
-// default; tests switch them off to render the same frames both ways and compare.
-extern bool pixelExactShortcuts;
+#include "render/shortcuts.h"
 
 // Draws a whole frame into the back buffer as the scene stands at elapsedMs: clear, camera,
 // cubes, the finale with the ball frames the frame step gave, and the fade. Does not swap.

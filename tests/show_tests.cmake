@@ -25,12 +25,12 @@ target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest:
 pp_add_test(render_tests LABELS gl
     SOURCES render/cubes_test.cpp render/frame_test.cpp render/finale_test.cpp
             render/shortcuts_test.cpp render/figure_bounds_test.cpp
-    LIBS pp_window pp_gl_test_support)
+    LIBS pp_window pp_gl_test_support pp_test_data)
 pp_add_test(app_gl_tests LABELS gl
     SOURCES app/keys_reshape_test.cpp
     LIBS pp_window pp_gl_test_support)
 
-pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app)
+pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app pp_test_data)
 pp_add_test(standard_streams_tests LABELS unit SOURCES process/standard_streams_test.cpp
     LIBS pp_process)
 

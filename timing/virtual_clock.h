@@ -5,9 +5,10 @@
 // platform uses), on the ideal clock: timers fire exactly when due and callbacks take no time.
 // Each instant runs in the order freeglut's main loop uses: the window events injected for that
 // instant (in the order given), then the queue's pass for the instant, then one frame if any
-// redraw was requested during the instant: several requests give one frame. A new window size also asks for a frame, as GLUT redisplays a resized window. An
-// end request (the fade's last tick, Escape) runs no further callbacks; the
-// instant's frame is still drawn when one was requested, and the run stops there.
+// redraw was requested during the instant: several requests give one frame. A new window size
+// also asks for a frame, as GLUT redisplays a resized window. An end request (the fade's last
+// tick, Escape) runs no further callbacks; the instant's frame is still drawn when one was
+// requested, and the run stops there.
 //
 // The second redraw chain of the schedule ticks at the same instants as the first, so here it
 // doubles the redraw requests but adds no frames, and the finale, which advances once per frame,

@@ -76,7 +76,7 @@ TEST(Keys, EveryOtherKeyOnlyAsksForARedraw) {
     int redraws = 0;
     for (int key = 0; key < 256; ++key) {
         switch (key) {
-            case 27:
+            case escapeKey:
             case 'a':
             case 'd':
             case 'f':
@@ -97,7 +97,7 @@ TEST(KeysDeathTest, EscapeEndsTheProcessWithStatusZero) {
     resetShowForTest();
     stepHooks.endShow = [](int status) { std::exit(status); };
     scene.spinAngle = 45.0f;  // mid-roll
-    EXPECT_EXIT(onKeyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(onKeyboard(escapeKey, 0, 0), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Reshape, KeepsTheSamePerspectiveAndFollowsTheWindow) {

@@ -12,56 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_data.h"
+
 namespace {
 
 std::string tempPath(const char* name) {
     return ::testing::TempDir() + "pp_sound_" + std::to_string(getpid()) + "_" + name;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-// A quiet 16-bit tone of the given length, rate and channel count.
-std::vector<uint8_t> wave(uint32_t rate, uint16_t channels, uint32_t frames) {
-    const uint32_t dataBytes = frames * channels * 2;
-    std::vector<uint8_t> b;
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto u16 = [&](uint16_t v) {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    auto tag = [&](const char* t) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<uint8_t>(t[i]));
-    };
-    tag("RIFF");
-    u32(36 + dataBytes);
-    tag("WAVE");
-    tag("fmt ");
-    u32(16);
-    u16(1);
-    u16(channels);
-    u32(rate);
-    u32(rate * channels * 2);
-    u16(static_cast<uint16_t>(channels * 2));
-    u16(16);
-    tag("data");
-    u32(dataBytes);
-    for (uint32_t i = 0; i < frames * channels; ++i)
-        u16(static_cast<uint16_t>((i / channels % 25 < 12) ? 800 : -800));
-    return b;
+void writeFile(const std::string& path, const Bytes& bytes) {
+    ASSERT_TRUE(writeWholeFile(path, bytes)) << path;
 }
 
 // A quarter second of a quiet 16-bit mono tone at 11025 Hz.
-std::vector<uint8_t> smallWave() {
-    return wave(11025, 1, 11025 / 4);
+Bytes smallWave() {
+    return makeToneWave(11025, 1, 11025 / 4);
 }
 
 // Starts the sound track in a child process with stdout joined to stderr, and expects the
@@ -90,7 +55,7 @@ TEST(SoundDeathTest, PrintsNothingWhateverTheFile) {
     expectSilentStart(garbage);
 
     const std::string truncated = tempPath("truncated.wav");
-    std::vector<uint8_t> wave = smallWave();
+    Bytes wave = smallWave();
     wave.resize(60);
     writeFile(truncated, wave);
     expectSilentStart(truncated);
@@ -150,7 +115,7 @@ TEST(SoundDeathTest, EndsAtOnceAndPlaysOnlyFormatsThatDevicesTake) {
                      << format.rate << " Hz, " << format.channels << " channels");
         // Three seconds: several of the old buffers at the lowest rates.
         const std::string path = tempPath("rate.wav");
-        writeFile(path, wave(format.rate, format.channels, format.rate * 3));
+        writeFile(path, makeToneWave(format.rate, format.channels, format.rate * 3));
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EXIT(
             {

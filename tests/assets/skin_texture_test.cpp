@@ -8,6 +8,7 @@
 
 #include "image/bitmap.h"
 #include "tests/assets/scratch_dir.h"
+#include "tests/support/test_data.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "anim/schedule.h"
-#include "tests/assets/scratch_dir.h"
+#include "tests/support/test_data.h"
 
 namespace {
 

@@ -13,21 +13,15 @@ fi
 pp="$1"
 shift
 dir="$(mktemp -d)"
-xvfb_pid=""
-trap 'rm -rf "$dir"; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null' EXIT
+trap 'rm -rf "$dir"' EXIT
 # The show goes full screen on a 1920 x 1080 screen of our own. Mesa's software renderer needs
 # 15 to 18 ms for a finale frame there, more than the 10 ms tick; the show's timers are paced
-# by when each tick was due, so its length must not depend on that.
-if command -v Xvfb >/dev/null 2>&1; then
-    for n in $(seq 150 199); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-            xvfb_pid=$!
-            export DISPLAY=":$n"
-            break
-        fi
-    done
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+# by when each tick was due, so its length must not depend on that. Without Xvfb the show runs
+# on the display given, if any.
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/../../scripts/lib/xvfb.sh"
+if command -v Xvfb >/dev/null 2>&1 && ! xvfb_start 1920x1080; then
+    echo "FAIL: cannot start Xvfb"
+    exit 1
 fi
 if [ -z "${DISPLAY:-}" ]; then
     echo "no X display: skipped"

@@ -4,7 +4,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -34,10 +33,7 @@ BmpLayout small(uint16_t depth = 24) {
 }
 
 void writeSkin(const Bytes& contents) {
-    std::FILE* out = std::fopen("skin.bmp", "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(contents.data(), 1, contents.size(), out);
-    std::fclose(out);
+    ASSERT_TRUE(writeWholeFile("skin.bmp", contents));
 }
 
 TEST(BitmapRecord, LoadsSkinFromTheWorkingFolderAndReleasesOnReload) {

@@ -11,37 +11,6 @@
 #include <string>
 #include <thread>
 
-void putU32(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
-
-Bytes makeBmp(const BmpLayout& fileLayout) {
-    const size_t masksAfterHeader =
-        fileLayout.headerSize == 40 && fileLayout.compression == 3 ? 12 : 0;
-    const size_t dataOffset =
-        14 + fileLayout.headerSize + masksAfterHeader + fileLayout.palette.size();
-    Bytes file(dataOffset, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    putU32(file, 10, static_cast<uint32_t>(dataOffset));
-    const uint32_t fields[] = {fileLayout.headerSize, static_cast<uint32_t>(fileLayout.width),
-                               static_cast<uint32_t>(fileLayout.height),
-                               1u | fileLayout.depth << 16, fileLayout.compression};
-    for (size_t i = 0; i < std::size(fields); ++i) {
-        putU32(file, 14 + 4 * i, fields[i]);
-    }
-    putU32(file, 46, fileLayout.coloursUsed);
-    for (int i = 0; i < (masksAfterHeader != 0 ? 3 : fileLayout.headerSize >= 56 ? 4 : 0); ++i) {
-        putU32(file, 54 + 4 * i, fileLayout.masks[i]);
-    }
-    std::copy(fileLayout.palette.begin(), fileLayout.palette.end(),
-              file.end() - fileLayout.palette.size());
-    file.insert(file.end(), fileLayout.pixels.begin(), fileLayout.pixels.end());
-    return file;
-}
-
 void openPipe(PipeFeed& feed, const Bytes& bytes) {
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
@@ -95,10 +64,7 @@ void keepSeed(const Bytes& file) {
     }
     std::filesystem::create_directories(PP_BITMAP_CORPUS_DIR);
     const std::string path = PP_BITMAP_CORPUS_DIR "/" + std::to_string(hash) + ".bmp";
-    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(file.data(), 1, file.size(), out);
-        std::fclose(out);
-    }
+    writeWholeFile(path, file);
 }
 
 void expectSameRecord(const BitmapImage& image, bool ok, const BitmapImage& other) {

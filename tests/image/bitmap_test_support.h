@@ -1,4 +1,4 @@
-// Builds bitmap files in memory for the reader's tests and decodes them.
+// Decodes the bitmap files that the reader's tests build (tests/support/test_data.h).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -7,25 +7,10 @@
 #include <vector>
 
 #include "image/bitmap.h"
+#include "tests/support/test_data.h"
 
-using Bytes = std::vector<uint8_t>;
 using Rgba = std::array<uint8_t, 4>;
 
-// The fields of a bitmap file that the tests vary; everything else is zero.
-struct BmpLayout {
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t depth = 24;
-    uint32_t compression = 0;
-    uint32_t headerSize = 108;  // 40 writes a BITMAPINFOHEADER
-    uint32_t masks[4] = {};     // with a 40-byte header, the first three follow the header
-    uint32_t coloursUsed = 0;
-    Bytes palette;  // raw entries, 4 bytes each
-    Bytes pixels;   // raw pixel data, rows padded by the test
-};
-
-Bytes makeBmp(const BmpLayout& fileLayout);
-void putU32(Bytes& bytes, size_t at, uint32_t value);
 // A pipe that another thread fills with bytes (which must outlive it): a stream that cannot
 // seek. The reader may stop early; closePipe ends both sides.
 struct PipeFeed {

@@ -9,6 +9,7 @@
 #include "anim/scene_state.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
+#include "tests/support/show_scenes.h"
 
 namespace {
 
@@ -70,12 +71,7 @@ class CubeDrawing : public ::testing::Test {
 }  // namespace
 
 TEST_F(CubeDrawing, EveryPlacedCubeSitsInItsCell) {
-    placedCubes.push_back({0, 0, 0});
-    for (int i = 0; i < buildPathLength; ++i) {
-        placedCubes.push_back(buildPath[i]);
-    }
-    scene.pathStep = buildPathLength - 1;
-    scene.rollOffset = buildPath[buildPathLength - 1];
+    sceneBlockUpTo(buildPathLength - 1);
     const std::vector<Vertex> drawn = drawAssembly();
     for (int i = 0; i < buildPathLength; ++i) {
         const Point3& p = buildPath[i];
@@ -128,11 +124,7 @@ TEST_F(CubeDrawing, AfterTheLastRollTheRollerIsNotTurned) {
 }
 
 TEST_F(CubeDrawing, RollerAndCentreVanishWhenTheBlockSpreads) {
-    seedPlacedCubes();
-    for (int i = 1; i < buildPathLength; ++i) {
-        placedCubes.push_back(buildPath[i]);
-    }
-    scene.pathStep = buildPathLength - 1;
+    sceneBlockUpTo(buildPathLength - 1);
     scene.rollOffset = {0.3f, 0.3f, 0.3f};  // the roller, away from every cell
     scene.spread = 0.3f;
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "anim/finale_motion.h"
 #include "anim/scene_state.h"
 #include "app/display.h"
 #include "app/keys.h"
@@ -19,6 +20,7 @@
 #include "render/screen_cover.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
+#include "tests/support/show_scenes.h"
 
 namespace {
 
@@ -64,11 +66,9 @@ void expectFrameInsideFigures(int elapsedMs) {
     expectInside(points, rects, 0, rects.size(), "the frame");
 }
 
-void useManualEye(float x, float y, float z) {
-    scene.scriptedCamera = false;
-    scene.manualEyeX = x;
-    scene.manualEyeY = y;
-    scene.manualEyeZ = z;
+// The manual eye at (x, y, z), its view loaded as the frame loads it.
+void lookFromManualEye(float x, float y, float z) {
+    useManualEye(x, y, z);
     glLoadIdentity();
     applyManualCamera();
 }
@@ -80,29 +80,17 @@ class FigureBounds : public ::testing::Test {
         seedPlacedCubes();
         onReshape(testWindowWidth, testWindowHeight);
     }
-    void fillBlock() {
-        for (int i = 1; i < buildPathLength; ++i) {
-            placedCubes.push_back(buildPath[i]);
-        }
-        scene.pathStep = buildPathLength - 1;
-        scene.rollOffset = buildPath[buildPathLength - 1];
-    }
 };
 
 }  // namespace
 
 TEST_F(FigureBounds, RollingCubeStaysInsideItsBoxThroughEveryRoll) {
-    placedCubes.resize(1);  // the rolling cube alone
     for (int k = 0; k + 1 < buildPathLength; ++k) {
-        scene.pathStep = k;
         for (float angle : {0.0f, 30.0f, 45.0f, 60.0f, 85.0f}) {
-            scene.spinAngle = angle;
-            const float part = angle / 90.0f;
-            scene.rollOffset = {buildPath[k].x + (buildPath[k + 1].x - buildPath[k].x) * part,
-                                buildPath[k].y + (buildPath[k + 1].y - buildPath[k].y) * part,
-                                buildPath[k].z + (buildPath[k + 1].z - buildPath[k].z) * part};
+            sceneRolling(k, angle);
+            placedCubes.resize(1);  // the rolling cube alone
             for (const float side : {-1.0f, 1.0f}) {
-                useManualEye(0.3f * side, 0.4f, 0.9f * side);
+                lookFromManualEye(0.3f * side, 0.4f, 0.9f * side);
                 const auto points = feedbackWindowVertices(drawCubeAssembly);
                 expectInside(points, figureRects(), 0, 1, "the rolling cube");
             }
@@ -120,12 +108,12 @@ TEST_F(FigureBounds, BallAndCarpetStayInsideTheirOwnBoxes) {
                              {0.2f, -0.3f, 0.9f}};
     for (const auto& eye : eyes) {
         for (int frame = 0; frame < 4000; frame += 333) {
-            useManualEye(eye[0], eye[1], eye[2]);
+            lookFromManualEye(eye[0], eye[1], eye[2]);
             scene.ripplePhase = 0.37f * static_cast<float>(frame);
             scene.spinAngle = static_cast<float>(frame % 361);
             // figureBoxes lists the ball, then the band along x and the band along z.
             const auto rects = figureRects();
-            expectInside(feedbackWindowVertices([] { drawBall(0.08f); }), rects, 0, 1, "the ball");
+            expectInside(feedbackWindowVertices([] { drawBall(ballRadius); }), rects, 0, 1, "the ball");
             expectInside(feedbackWindowVertices([] { drawRippleCarpet(cubeEdge, -0.5f, 0.5f); }),
                          rects, 1, 3, "the carpet");
         }
@@ -133,7 +121,7 @@ TEST_F(FigureBounds, BallAndCarpetStayInsideTheirOwnBoxes) {
 }
 
 TEST_F(FigureBounds, EveryFrameStaysInsideTheFiguresAlongTheCameraFlight) {
-    fillBlock();
+    sceneBlockUpTo(buildPathLength - 1);
     for (int t = 0; t < 26100; t += 700) {
         expectFrameInsideFigures(t);
     }

@@ -16,6 +16,7 @@
 #include "render/frame.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
+#include "tests/support/show_scenes.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST_F(Finale, BallSitsOverTheCrossingAndLeavesStateAsFound) {
     const auto matrixBefore = glMatrix(GL_MODELVIEW_MATRIX);
     GLint depthBefore = 0, depthAfter = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
-    const auto vertices = feedbackVertices([] { drawBall(0.08f); });
+    const auto vertices = feedbackVertices([] { drawBall(ballRadius); });
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
     EXPECT_EQ(glMatrix(GL_MODELVIEW_MATRIX), matrixBefore);
     EXPECT_EQ(depthAfter, depthBefore);
@@ -125,10 +126,7 @@ TEST_F(Finale, BallSitsOverTheCrossingAndLeavesStateAsFound) {
 TEST_F(Finale, RenderedFinaleShowsTheRedBallOverTheWhiteBands) {
     seedPlacedCubes();
     onReshape(testWindowWidth, testWindowHeight);
-    scene.scriptedCamera = false;
-    scene.manualEyeX = 0.0f;
-    scene.manualEyeY = 0.9f;
-    scene.manualEyeZ = 0.9f;
+    useManualEye(0.0f, 0.9f, 0.9f);
     scene.showRollerAndCore = false;
     scene.ballActive = true;
     scene.ballFrame = 3000.0f;  // the carpet at its full length

@@ -10,6 +10,7 @@
 #include "render/frame.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
+#include "tests/support/show_scenes.h"
 
 namespace {
 
@@ -40,12 +41,7 @@ class Shortcuts : public ::testing::Test {
    protected:
     void SetUp() override {
         resetShowForTest();
-        seedPlacedCubes();
-        for (int i = 1; i < buildPathLength; ++i) {
-            placedCubes.push_back(buildPath[i]);
-        }
-        scene.pathStep = buildPathLength - 1;
-        scene.rollOffset = buildPath[buildPathLength - 1];
+        sceneBlockUpTo(buildPathLength - 1);
         onReshape(testWindowWidth, testWindowHeight);
         // A patterned texture, so that the cubes' texture coordinates show in every pixel.
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &emptyTexture);
@@ -65,26 +61,6 @@ class Shortcuts : public ::testing::Test {
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(emptyTexture));
         glDeleteTextures(1, &patternTexture);
     }
-    // The block as it stands during roll k (0 to 25), the rolling cube turned by `angle`.
-    void buildingAt(int k, float angle) {
-        placedCubes.clear();
-        seedPlacedCubes();
-        for (int i = 1; i <= k; ++i) {
-            placedCubes.push_back(buildPath[i]);
-        }
-        scene.pathStep = k;
-        scene.spinAngle = angle;
-        const float part = angle / 90.0f;
-        scene.rollOffset = {buildPath[k].x + (buildPath[k + 1].x - buildPath[k].x) * part,
-                            buildPath[k].y + (buildPath[k + 1].y - buildPath[k].y) * part,
-                            buildPath[k].z + (buildPath[k + 1].z - buildPath[k].z) * part};
-    }
-    void useManualEye(float x, float y, float z) {
-        scene.scriptedCamera = false;
-        scene.manualEyeX = x;
-        scene.manualEyeY = y;
-        scene.manualEyeZ = z;
-    }
     GLint emptyTexture = 0;
     GLuint patternTexture = 0;
 };
@@ -92,9 +68,7 @@ class Shortcuts : public ::testing::Test {
 }  // namespace
 
 TEST_F(Shortcuts, FinaleFramesAreIdentical) {
-    scene.showRollerAndCore = false;
-    scene.spread = 0.3f;
-    scene.ballActive = true;
+    sceneFinale(0);
     // The spin and the camera sweep the ball through many orientations and sizes on screen.
     for (int frame = 0; frame < 400; frame += 23) {
         scene.ballFrame = static_cast<float>(frame * 5);
@@ -103,10 +77,7 @@ TEST_F(Shortcuts, FinaleFramesAreIdentical) {
         expectSameFrame(26600 + frame * 80);
     }
     // Close up, the ball fills much of the picture.
-    scene.scriptedCamera = false;
-    scene.manualEyeX = 0.1f;
-    scene.manualEyeY = 0.25f;
-    scene.manualEyeZ = 0.45f;
+    useManualEye(0.1f, 0.25f, 0.45f);
     for (float spin : {0.0f, 45.0f, 133.0f, 360.0f}) {
         scene.spinAngle = spin;
         expectSameFrame(40000);
@@ -128,7 +99,7 @@ TEST_F(Shortcuts, BuildingFramesAreIdentical) {
     // Between rolls the rolling cube lies on the copy just placed: their faces tie in depth.
     for (int k : {0, 3, 8, 12, 17, 21, 25}) {
         for (float angle : {0.0f, 35.0f, 85.0f}) {
-            buildingAt(k, angle);
+            sceneRolling(k, angle);
             expectSameFrame(3600 + k * 600 + static_cast<int>(angle * 2.0f));
         }
     }
@@ -140,9 +111,8 @@ TEST_F(Shortcuts, BuildingFramesAreIdentical) {
 }
 
 TEST_F(Shortcuts, SpreadFramesAreIdentical) {
-    scene.showRollerAndCore = false;
     for (float spread : {0.0f, 0.01f, 0.12f, 0.3f}) {
-        scene.spread = spread;
+        sceneSpread(spread);
         for (int t = 26100; t < 49100; t += 2900) {
             expectSameFrame(t);
         }
@@ -150,7 +120,7 @@ TEST_F(Shortcuts, SpreadFramesAreIdentical) {
 }
 
 TEST_F(Shortcuts, FramesFromAnyManualEyeAreIdentical) {
-    buildingAt(13, 40.0f);
+    sceneRolling(13, 40.0f);
     scene.ballActive = true;
     // Inside the block, against a face, by the far plane (the block partly or wholly beyond
     // it), and from below.
@@ -169,9 +139,7 @@ TEST_F(Shortcuts, FramesFromAnyManualEyeAreIdentical) {
 }
 
 TEST_F(Shortcuts, FadeFramesAreIdentical) {
-    scene.showRollerAndCore = false;
-    scene.spread = 0.3f;
-    scene.ballActive = true;
+    sceneFinale(0);
     for (int t = 58100; t <= 70600; t += 625) {
         scene.ballFrame = static_cast<float>((t - 26600) / 10);
         scene.fadeAlpha = static_cast<float>(t - 58100) / 12500.0f;

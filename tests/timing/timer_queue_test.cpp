@@ -11,6 +11,7 @@
 #include "anim/scene_state.h"
 #include "anim/steps.h"
 #include "anim/schedule.h"
+#include "timing/virtual_clock.h"
 #include "tests/support/recording_hooks.h"
 
 namespace {
@@ -61,8 +62,11 @@ void endFakeShow(int) {
     loop.endClockMs = loop.nowMs;
 }
 
+// The queue whose pass is running: the fake loop's, or a virtual clock's.
+const TimerQueue* tickingQueue = &service;
+
 void logTick(char chain) {
-    ticks.push_back({chain, service.runningDueMs, loop.nowMs});
+    ticks.push_back({chain, tickingQueue->runningDueMs, loop.nowMs});
 }
 
 // A chain that ticks every 10 ms for ever under its name, and a one-shot.
@@ -77,6 +81,7 @@ void oneShot(int) {
 
 void resetLoop(std::vector<int> frameCosts) {
     resetShowForTest();
+    tickingQueue = &service;
     seedPlacedCubes();
     service = TimerQueue{};
     service.armWakeUp = armFakeWakeUp;
@@ -276,4 +281,40 @@ TEST(TimerQueue, KeepsOnePlatformTimerArmedForTheEarliestTick) {
     EXPECT_EQ(ticks.size(), 3u);
     EXPECT_LE(loop.wakeUps.size(), 1u);
     EXPECT_GE(service.ticksRun, 100);
+}
+
+TEST(TimerQueue, TheProgramsClockAndTheIdealClockRunTheSameArmsInTheSameOrder) {
+    // The whole schedule and, beside it, chains and one-shots that tie with its instants: on the
+    // fake GLUT loop with uneven frame costs, and on the virtual clock, which runs the same queue
+    // on the ideal clock. Every tick must run with the same due time, in the same order.
+    const auto armExtras = [] {
+        stepHooks.armTimer(0, chain, 'a');
+        stepHooks.armTimer(0, chain, 'b');  // ties with 'a' at every instant: arm order decides
+        stepHooks.armTimer(static_cast<unsigned int>(scheduledMs(rollRow, 0)), oneShot, 0);
+        stepHooks.armTimer(static_cast<unsigned int>(scheduledMs(spreadRow)), oneShot, 0);
+    };
+    const int64_t untilMs = scheduledMs(spreadRow) + 200;
+
+    resetLoop({3, 28, 9, 17, 41, 12});
+    layOutSchedule();
+    armExtras();
+    runLoopUntil(untilMs);
+    std::vector<TickLog> onProgramClock;
+    for (const TickLog& t : ticks) {
+        if (t.dueMs <= untilMs) {
+            onProgramClock.push_back(t);
+        }
+    }
+
+    resetLoop({10});
+    VirtualClock clock;
+    startVirtualShow(clock);  // binds stepHooks to the clock and lays out the schedule
+    tickingQueue = &clock.timers;
+    armExtras();
+    runVirtualShowUntil(clock, untilMs);
+    stopVirtualShow(clock);
+
+    ASSERT_GT(onProgramClock.size(), 100u);
+    EXPECT_EQ(chainsOf(onProgramClock), chainsOf(ticks));
+    EXPECT_EQ(placedCubes.size(), static_cast<std::size_t>(maxPlacedCubes));
 }

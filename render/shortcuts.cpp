@@ -1,0 +1,3 @@
+#include "render/shortcuts.h"
+
+bool pixelExactShortcuts = true;
