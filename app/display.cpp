@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include "app/glut_timers.h"
 #include "render/frame.h"
 
 FinaleFrame showFrame(int32_t elapsedMs) {
@@ -14,4 +15,5 @@ void onDisplay() {
     showFrame(glutGet(GLUT_ELAPSED_TIME));
     glutSwapBuffers();
     glFlush();
+    noteGlutFrameDrawn();
 }

@@ -36,3 +36,7 @@ void armGlutWakeUp(unsigned int delayMs) {
 void armGlutPacedTimer(unsigned int delayMs, TimerCallback callback, int value) {
     armDueTimer(glutPacedTimers, glutClockMs(), delayMs, callback, value);
 }
+
+void noteGlutFrameDrawn() {
+    noteFrameDrawn(glutPacedTimers, glutClockMs());
+}

@@ -7,3 +7,5 @@
 // What stepHooks.armTimer is bound to in the program. Must be called on the main loop's thread,
 // after glutInit.
 void armGlutPacedTimer(unsigned int delayMs, TimerCallback callback, int value);
+// Tells the timers that a frame has just been drawn, so that its cost is not taken for a stall.
+void noteGlutFrameDrawn();

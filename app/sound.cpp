@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/regular_file.h"
+
 namespace {
 
 // The formats that are played: anything an audio server takes.
@@ -177,7 +179,16 @@ bool startMuted(const char* fileName) {
     SDL_AudioSpec file;
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(fileName, &file, &samples, &length) == nullptr) {
+    // Only a regular file: a FIFO nobody writes to would hold the show before its window.
+    std::FILE* track = openRegularFile(fileName);
+    SDL_RWops* source = track != nullptr ? SDL_RWFromFP(track, SDL_TRUE) : nullptr;
+    if (source == nullptr) {
+        if (track != nullptr) {
+            std::fclose(track);
+        }
+        return false;
+    }
+    if (SDL_LoadWAV_RW(source, 1, &file, &samples, &length) == nullptr) {
         return false;
     }
     const bool playable = file.freq >= kLowestRate && file.freq <= kHighestRate &&

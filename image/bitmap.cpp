@@ -8,6 +8,7 @@
 
 #include "image/bitmap_decode.h"
 #include "image/bitmap_source.h"
+#include "image/regular_file.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ bool loadFromSource(BitmapImage& image, ByteSource& source) {
 }  // namespace
 
 bool loadBitmap(BitmapImage& image) {
-    std::FILE* file = std::fopen("skin.bmp", "rb");
+    std::FILE* file = openRegularFile("skin.bmp");
     releaseBitmap(image);
     if (file == nullptr) {
         return false;

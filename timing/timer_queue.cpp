@@ -30,6 +30,25 @@ void armWakeUpForEarliest(TimerQueue& queue, int64_t nowMs) {
     queue.armWakeUp(static_cast<unsigned int>(wait));
 }
 
+// A pass at nowMs that the platform was expected to make by expectedMs: time beyond that, with
+// the earliest tick as far behind, passed while the process did not run. A uniform shift keeps
+// the heap's order.
+void shiftPastStall(TimerQueue& queue, int64_t nowMs, int64_t expectedMs) {
+    if (queue.timers.empty()) {
+        return;
+    }
+    const int64_t quietMs = nowMs - expectedMs;
+    const int64_t behindMs = nowMs - queue.timers.front().dueMs;
+    if (quietMs <= timerStallLimitMs || behindMs <= timerStallLimitMs) {
+        return;
+    }
+    const int64_t shiftMs = std::min(quietMs, behindMs);
+    for (DueTimer& timer : queue.timers) {
+        timer.dueMs += shiftMs;
+    }
+    queue.stallShiftMs += shiftMs;
+}
+
 }  // namespace
 
 void armDueTimer(TimerQueue& queue, int64_t nowMs, unsigned int delayMs, TimerCallback callback,
@@ -41,6 +60,7 @@ void armDueTimer(TimerQueue& queue, int64_t nowMs, unsigned int delayMs, TimerCa
         if (!queue.startLatched) {
             queue.startLatched = true;
             queue.startMs = nowMs;
+            queue.activeUntilMs = nowMs;
         }
         baseMs = queue.startMs;
     }
@@ -58,19 +78,14 @@ int runDueTimers(TimerQueue& queue, int64_t nowMs) {
         return 0;
     }
     queue.passCount += 1;
-    if (queue.wakeUpArmed && nowMs >= queue.wakeUpDueMs) {
-        queue.wakeUpArmed = false;  // it has fired: this is its pass
-    }
-    if (!queue.timers.empty()) {
-        const int64_t behindMs = nowMs - queue.timers.front().dueMs;
-        if (behindMs > timerStallLimitMs) {
-            // A uniform shift keeps the heap's order.
-            for (DueTimer& timer : queue.timers) {
-                timer.dueMs += behindMs;
-            }
-            queue.stallShiftMs += behindMs;
+    int64_t expectedMs = queue.activeUntilMs;
+    if (queue.wakeUpArmed) {
+        expectedMs = std::max(expectedMs, queue.wakeUpDueMs);
+        if (nowMs >= queue.wakeUpDueMs) {
+            queue.wakeUpArmed = false;  // it has fired: this is its pass
         }
     }
+    shiftPastStall(queue, nowMs, expectedMs);
     int ran = 0;
     queue.inPass = true;
     while (!queue.timers.empty() && queue.timers.front().dueMs <= nowMs) {
@@ -83,8 +98,13 @@ int runDueTimers(TimerQueue& queue, int64_t nowMs) {
     }
     queue.inPass = false;
     queue.ticksRun += ran;
+    queue.activeUntilMs = std::max(queue.activeUntilMs, nowMs);
     armWakeUpForEarliest(queue, nowMs);
     return ran;
+}
+
+void noteFrameDrawn(TimerQueue& queue, int64_t nowMs) {
+    queue.activeUntilMs = std::max(queue.activeUntilMs, nowMs);
 }
 
 int64_t nextDueMs(const TimerQueue& queue) {

@@ -11,11 +11,16 @@
 // main loop draws its next frame after the pass, so a long frame is followed by all the ticks
 // that fell due meanwhile and one frame for all their redraw requests.
 //
-// A stall (the process stopped, the machine suspended) would leave a long backlog. When the
-// earliest tick is more than timerStallLimitMs behind, every waiting tick is moved later by the
-// same amount, so that the earliest is due now: the backlog is dropped, the steps go on where
-// they stopped, and the rest of the show comes later by the stall. No pass therefore runs more
-// than a second's worth of ticks.
+// A slow frame is not a stall: however long a frame takes (a huge window, a busy machine), the
+// program was running, and every tick that fell due meanwhile runs before the next frame, as
+// after a 35 ms frame. A stall is time in which the process did not run at all (stopped and
+// continued, a debugger): the clock jumped while no frame was being drawn and no pass was due.
+// The queue tells the two apart by when it expected to be called: the end of the platform's
+// last work for the show (a pass, or a frame it reports through noteFrameDrawn), or the due
+// time of the wake-up it armed, whichever is later. A pass that comes more than
+// timerStallLimitMs after that, with the earliest tick that far behind, has found a stall: every
+// waiting tick is moved later by the unexplained time, so the ticks due before the stall still
+// run, the steps go on where they stopped, and the rest of the show comes later by the stall.
 //
 // No clock and no platform here: the caller passes "now". A platform with one-shot timers of its
 // own binds armWakeUp, whose callback must call runDueTimers; one such timer is kept armed for
@@ -51,6 +56,7 @@ struct TimerQueue {
     int64_t wakeUpDueMs = 0;
     int64_t ticksRun = 0;
     int64_t stallShiftMs = 0;  // how much later than laid out the waiting ticks are, in all
+    int64_t activeUntilMs = 0;  // the clock when the last pass or reported frame ended
 };
 
 // Arms a tick delayMs after its base: the running tick's due time inside a pass; the start
@@ -60,10 +66,14 @@ struct TimerQueue {
 void armDueTimer(TimerQueue& queue, int64_t nowMs, unsigned int delayMs, TimerCallback callback,
                  int value);
 
-// One pass at nowMs: drops a stalled backlog, runs every tick due by nowMs and arms the
+// One pass at nowMs: shifts the ticks past a stall, runs every tick due by nowMs and arms the
 // platform's timer for the earliest one left. Returns the number of ticks run. A call from
 // inside a running tick runs nothing.
 int runDueTimers(TimerQueue& queue, int64_t nowMs);
+
+// The platform has just finished drawing a frame at nowMs: the time it took was the program's
+// own work, not a stall.
+void noteFrameDrawn(TimerQueue& queue, int64_t nowMs);
 
 // The due time of the earliest waiting tick, or -1 when none waits.
 int64_t nextDueMs(const TimerQueue& queue);

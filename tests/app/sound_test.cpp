@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -67,6 +68,17 @@ TEST(SoundDeathTest, PrintsNothingWhateverTheFile) {
 
     for (const std::string& p : {garbage, truncated, good})
         std::remove(p.c_str());
+}
+
+// A track that is no regular file is not played, and is not waited on: a FIFO that nobody
+// writes to would otherwise hold the show before its window appears, and a directory is no track.
+TEST(Sound, ATrackThatIsNoRegularFileIsSilenceAtOnce) {
+    const std::string fifo = tempPath("fifo.wav");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(startSoundTrack(fifo.c_str()));
+    std::remove(fifo.c_str());
+    EXPECT_FALSE(startSoundTrack("/tmp"));
 }
 
 // The sound libraries' own complaints about a home folder they cannot use stay unprinted, with

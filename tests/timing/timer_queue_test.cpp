@@ -110,6 +110,7 @@ bool runPass() {
         loop.frameTimes.push_back(loop.nowMs);
         const std::size_t frame = loop.frameTimes.size() - 1;
         loop.nowMs += loop.frameCosts[frame % loop.frameCosts.size()];
+        noteFrameDrawn(service, loop.nowMs);
         return true;
     }
     if (loop.wakeUps.empty()) {
@@ -187,7 +188,10 @@ TEST(TimerQueue, ARollSpansOneHundredEightyMsWhateverTheFrameCost) {
 }
 
 TEST(TimerQueue, WholeShowKeepsItsTimeWhateverTheFrameCost) {
-    const std::vector<std::vector<int>> costs = {{1}, {15}, {35}, {3, 28, 9, 17, 41, 12}};
+    std::vector<int> withSlowFrames(300, 12);
+    withSlowFrames[299] = 16000;  // a huge window now and then: not a stall, the show keeps time
+    const std::vector<std::vector<int>> costs = {{1}, {15}, {35}, {3, 28, 9, 17, 41, 12},
+                                                 {1500}, withSlowFrames};
     for (const std::vector<int>& frameCosts : costs) {
         const int slowest = *std::max_element(frameCosts.begin(), frameCosts.end());
         resetLoop(frameCosts);
@@ -317,4 +321,22 @@ TEST(TimerQueue, TheProgramsClockAndTheIdealClockRunTheSameArmsInTheSameOrder) {
     ASSERT_GT(onProgramClock.size(), 100u);
     EXPECT_EQ(chainsOf(onProgramClock), chainsOf(ticks));
     EXPECT_EQ(placedCubes.size(), static_cast<std::size_t>(maxPlacedCubes));
+}
+
+TEST(TimerQueue, ASlowFrameIsFollowedByItsTicksButAStopIsShiftedPast) {
+    resetLoop({1});
+    stepHooks.armTimer(0, chain, 'A');
+    EXPECT_EQ(runDueTimers(service, 0), 1);  // the wake-up is armed for 10
+    // A frame that took 16 s: the program was running, so every tick due meanwhile runs.
+    noteFrameDrawn(service, 16000);
+    EXPECT_EQ(runDueTimers(service, 16000), 1600);
+    EXPECT_EQ(service.stallShiftMs, 0);
+    // Stopped for 5 s while waiting for the wake-up due at 16010: the chain goes on from there.
+    EXPECT_EQ(runDueTimers(service, 21010), 1);
+    EXPECT_EQ(service.stallShiftMs, 5000);
+    EXPECT_EQ(ticks.back().dueMs, 21010);
+    // Stopped during a frame counts as a slow frame: the frame's end is all the queue is told.
+    noteFrameDrawn(service, 24000);
+    EXPECT_EQ(runDueTimers(service, 24000), 299);
+    EXPECT_EQ(service.stallShiftMs, 5000);
 }
