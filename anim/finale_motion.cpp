@@ -18,7 +18,9 @@ float waveHeight(float s, float phase) {
 float ballHeight(float phase) {
     const float r = phase + wavePhaseOffset;
     const float sine = static_cast<float>(std::sin(static_cast<double>(r)));
-    return static_cast<float>(static_cast<double>(sine) / static_cast<double>(waveAmplitudeDivisor) + static_cast<double>(ballLift));
+    return static_cast<float>(static_cast<double>(sine) /
+                                  static_cast<double>(waveAmplitudeDivisor) +
+                              static_cast<double>(ballLift));
 }
 
 float carpetEndBound(float oldBallFrame) {

@@ -25,11 +25,11 @@ struct SceneState {
     int32_t scheduleCursorMs = 3000;  // schedule layout: running sum of its delays
     bool showRollerAndCore = true;    // spread ticks: whether placedCubes 0 and 4 are drawn
     bool scriptedCamera = true;       // keys: the eye follows the script, not the manual eye
-    float manualEyeX = 0.0f;  // keys
-    float manualEyeY = 0.0f;  // keys
-    float manualEyeZ = 1.0f;  // keys
-    float spinAngle = 0.0f;  // degrees: roll ticks' angle, then the frame step's ball spin
-    float spread = 0.0f;     // spread ticks: factor applied to spreadDirections
+    float manualEyeX = 0.0f;          // keys
+    float manualEyeY = 0.0f;          // keys
+    float manualEyeZ = 1.0f;          // keys
+    float spinAngle = 0.0f;           // degrees: roll ticks' angle, then the frame step's ball spin
+    float spread = 0.0f;              // spread ticks: factor applied to spreadDirections
     Point3 rollOffset = {0.0f, 0.0f, 0.0f};  // roll ticks: the rolling cube's translation
     float ballFrame = 0.0f;                  // frame step: frames since the ball started
     float ripplePhase = 0.0f;                // frame step: radians of the wave and the bob

@@ -41,9 +41,9 @@ constexpr int scheduledTimerCount = [] {
     return count;
 }();
 
-// Registers all scheduledTimerCount timers through stepHooks.armTimer, each delay counted from now, walking the
-// table with scene.scheduleCursorMs: redraw pacing at 0 ms, the rolls, the spread, the ball, a
-// second redraw chain and the fade.
+// Registers all scheduledTimerCount timers through stepHooks.armTimer, each delay counted from now,
+// walking the table with scene.scheduleCursorMs: redraw pacing at 0 ms, the rolls, the spread, the
+// ball, a second redraw chain and the fade.
 void layOutSchedule();
 
 // The delay from the start of the n-th timer (from 0) of a row: the same walk of the table

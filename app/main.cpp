@@ -3,18 +3,23 @@
 #include <GL/freeglut.h>
 
 #include "anim/scene_state.h"
+#include "anim/schedule.h"
 #include "anim/steps.h"
+#include "app/command_line.h"
 #include "app/display.h"
 #include "app/glut_timers.h"
-#include "process/heap_tuning.h"
 #include "app/keys.h"
-#include "anim/schedule.h"
 #include "app/sound.h"
+#include "process/heap_tuning.h"
 #include "process/standard_streams.h"
 #include "render/gl_setup.h"
 
 int main(int argc, char** argv) {
     openStandardDescriptors();
+    const CommandLineAction action = readCommandLine(argc, argv);
+    if (action != CommandLineAction::show) {
+        return commandLineStatus(action);
+    }
     keepFrameBuffersInHeap();
     startSoundTrack("bla_11.wav");
     seedPlacedCubes();

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "process/heap_tuning.h"
-#include "app/keys.h"
 #include "anim/schedule.h"
+#include "app/display.h"
+#include "app/keys.h"
 #include "image/bitmap.h"
+#include "process/heap_tuning.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
 #include "tests/support/show_scenes.h"

@@ -112,6 +112,49 @@ bool openStraightThrough(const std::string& path, OutputFile& output, std::strin
     return true;
 }
 
+// Standard output and error are written as they are; another descriptor the program holds is
+// duplicated, so that closing the output leaves the original open.
+bool openHeldDescriptor(int held, const std::string& path, OutputFile& output, std::string& error) {
+    if (held == STDOUT_FILENO || held == STDERR_FILENO) {
+        output.descriptor = held;
+        return true;
+    }
+    output.descriptor = fcntl(held, F_DUPFD_CLOEXEC, 3);
+    if (output.descriptor < 0) {
+        error = "cannot write to " + path + ": " + reason(errno);
+        return false;
+    }
+    output.closeWhenDone = true;
+    return true;
+}
+
+// A regular file, or a link to one: the temporary that replaces the file (the link's target, so
+// that the link is kept) gets the file's permission bits.
+bool openReplacement(const std::string& path, bool isLink, mode_t mode, OutputFile& output,
+                     std::string& error) {
+    if (isLink) {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (resolved == nullptr) {
+            error = "cannot write to " + path + ": " + reason(errno);
+            return false;
+        }
+        output.target = resolved;
+        std::free(resolved);
+    } else {
+        output.target = path;
+    }
+    if (!createTemporary(output, error)) {
+        return false;
+    }
+    if (fchmod(output.descriptor, mode & 0777) != 0) {
+        // The file's readers would change; better to leave it as it is.
+        error = "cannot give " + path + " its permissions back: " + reason(errno);
+        abandonOutput(output);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool openOutput(const std::string& path, OutputFile& output, std::string& error) {
@@ -119,20 +162,9 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     output.name = path == "-" ? "standard output" : path;
 
     const int held = heldDescriptor(path);
-    if (held == STDOUT_FILENO || held == STDERR_FILENO) {
-        output.descriptor = held;
-        return true;
-    }
     if (held >= 0) {
-        output.descriptor = fcntl(held, F_DUPFD_CLOEXEC, 3);
-        if (output.descriptor < 0) {
-            error = "cannot write to " + path + ": " + reason(errno);
-            return false;
-        }
-        output.closeWhenDone = true;
-        return true;
+        return openHeldDescriptor(held, path, output, error);
     }
-
     if (path.empty() || path.back() == '/') {
         error = "cannot create " + path + ": it names a directory";
         return false;
@@ -159,28 +191,7 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     if (!S_ISREG(file.st_mode)) {
         return openStraightThrough(path, output, error);
     }
-    // A link to a regular file: the file is replaced and the link kept.
-    if (S_ISLNK(link.st_mode)) {
-        char* resolved = realpath(path.c_str(), nullptr);
-        if (resolved == nullptr) {
-            error = "cannot write to " + path + ": " + reason(errno);
-            return false;
-        }
-        output.target = resolved;
-        std::free(resolved);
-    } else {
-        output.target = path;
-    }
-    if (!createTemporary(output, error)) {
-        return false;
-    }
-    if (fchmod(output.descriptor, file.st_mode & 0777) != 0) {
-        // The file's readers would change; better to leave it as it is.
-        error = "cannot give " + path + " its permissions back: " + reason(errno);
-        abandonOutput(output);
-        return false;
-    }
-    return true;
+    return openReplacement(path, S_ISLNK(link.st_mode), file.st_mode, output, error);
 }
 
 bool writeOutput(OutputFile& output, const void* data, std::size_t size, std::string& error) {

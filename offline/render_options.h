@@ -3,35 +3,28 @@
 #include <cstdint>
 #include <string>
 
+#include "offline/render_defaults.h"
 #include "offline/video_file.h"
 
 struct RenderOptions {
     bool help = false;
     bool picture = false;    // --at: one PNG picture
-    bool video = false;      // --y4m: a YUV4MPEG2 stream
+    bool y4m = false;        // --y4m: a YUV4MPEG2 stream
     bool videoFile = false;  // an MP4, Matroska or WebM file, with the sound track
     VideoContainer container = VideoContainer::mp4;
     std::string sound = "bla_11.wav";  // the track of a video file, read as the show reads it
     bool soundGiven = false;           // --sound: a track that must be there
     int quality = defaultVideoQuality;
     int64_t atMs = 0;
-    int fps = 50;
+    int fps = defaultFps;
     int64_t fromMs = 0;
     int64_t toMs = -1;  // -1: to the end of the show
-    int width = 1280;
-    int height = 720;
+    int width = defaultPictureWidth;
+    int height = defaultPictureHeight;
     std::string output;   // "-" is standard output
     std::string texture;  // empty: "skin.bmp" from the working directory, as the program reads it
     bool quiet = false;
 };
-
-constexpr int maxPictureSide = 16384;
-constexpr int maxFps = 1000;
-
-// Whether a video stream is asked for: Y4M or a video file.
-inline bool wantsFrames(const RenderOptions& options) {
-    return options.video || options.videoFile;
-}
 
 // Reads the arguments after the program name. False with a one-line reason when they do not
 // make a complete, sensible request.

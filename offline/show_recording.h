@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "offline/offscreen_target.h"
+#include "offline/render_defaults.h"
 
 // Output times run from fromMs in steps of 1000/fps ms (rounded down to whole milliseconds, so
 // they never drift) up to toMs, or to the end of the show when toMs is -1. The picture for an
@@ -14,7 +15,7 @@
 struct RecordingPlan {
     int64_t fromMs = 0;
     int64_t toMs = -1;
-    int fps = 50;
+    int fps = defaultFps;
     // Every frame drawn as soon as it is due, as a screen would. The normal way runs the step
     // of every frame but draws only the frames that pictures show, once each. The two give the
     // same pictures; this one is here to show that.

@@ -75,10 +75,6 @@ int vp9Crf(int quality) {
     return 55 - (quality * 45 + 50) / 100;
 }
 
-struct Picture {
-    std::vector<uint8_t> rgb;
-};
-
 }  // namespace
 
 struct VideoFile {
@@ -356,6 +352,68 @@ bool openAudioStream(VideoFile& file, std::string& error) {
     return true;
 }
 
+// libavutil's name for the sample format of SDL's wave, NONE for one the video cannot carry.
+AVSampleFormat sampleFormatOf(SDL_AudioFormat format) {
+    switch (format) {
+        case AUDIO_U8:
+            return AV_SAMPLE_FMT_U8;
+        case AUDIO_S16LSB:
+            return AV_SAMPLE_FMT_S16;
+        case AUDIO_S32LSB:
+            return AV_SAMPLE_FMT_S32;
+        case AUDIO_F32LSB:
+            return AV_SAMPLE_FMT_FLT;
+        default:
+            return AV_SAMPLE_FMT_NONE;
+    }
+}
+
+// Resamples frames of interleaved samples to the encoders' rate into the sound's planes: mono
+// stays mono, more channels are mixed to two. libswresample's status, negative on failure.
+int resampleSound(const Uint8* bytes, int inFrames, AVSampleFormat from, int rate, int channels,
+                  VideoSound& sound) {
+    AVChannelLayout inLayout;
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&inLayout, channels);
+    av_channel_layout_default(&outLayout, std::min<int>(channels, 2));
+    SwrContext* resampler = nullptr;
+    int status = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLTP, videoSoundRate,
+                                     &inLayout, from, rate, 0, nullptr);
+    if (status >= 0) {
+        status = swr_init(resampler);
+    }
+    sound.rate = videoSoundRate;
+    sound.channels = outLayout.nb_channels;
+    const int outCapacity = swr_get_out_samples(resampler, inFrames) + 64;
+    for (int c = 0; c < sound.channels; ++c) {
+        sound.planes[c].assign(static_cast<std::size_t>(std::max(outCapacity, 0)), 0.0f);
+    }
+    int produced = 0;
+    if (status >= 0 && outCapacity > 0) {
+        uint8_t* out[2] = {
+            reinterpret_cast<uint8_t*>(sound.planes[0].data()),
+            sound.channels > 1 ? reinterpret_cast<uint8_t*>(sound.planes[1].data()) : nullptr};
+        const uint8_t* in[1] = {bytes};
+        status = swr_convert(resampler, out, outCapacity, in, inFrames);
+        if (status >= 0) {
+            produced = status;
+            uint8_t* rest[2] = {out[0] + produced * sizeof(float),
+                                out[1] != nullptr ? out[1] + produced * sizeof(float) : nullptr};
+            const int tail = swr_convert(resampler, rest, outCapacity - produced, nullptr, 0);
+            produced += std::max(tail, 0);
+        }
+    }
+    swr_free(&resampler);
+    av_channel_layout_uninit(&inLayout);
+    av_channel_layout_uninit(&outLayout);
+    if (status >= 0) {
+        for (int c = 0; c < sound.channels; ++c) {
+            sound.planes[c].resize(static_cast<std::size_t>(produced));
+        }
+    }
+    return status;
+}
+
 void freeVideoFile(VideoFile* file) {
     av_frame_free(&file->picture);
     av_frame_free(&file->samples);
@@ -408,23 +466,7 @@ bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string&
         error = "cannot read the sound " + fileName + ": " + SDL_GetError();
         return false;
     }
-    AVSampleFormat from = AV_SAMPLE_FMT_NONE;
-    switch (wave.format) {
-        case AUDIO_U8:
-            from = AV_SAMPLE_FMT_U8;
-            break;
-        case AUDIO_S16LSB:
-            from = AV_SAMPLE_FMT_S16;
-            break;
-        case AUDIO_S32LSB:
-            from = AV_SAMPLE_FMT_S32;
-            break;
-        case AUDIO_F32LSB:
-            from = AV_SAMPLE_FMT_FLT;
-            break;
-        default:
-            break;
-    }
+    const AVSampleFormat from = sampleFormatOf(wave.format);
     const int bytesPerFrame =
         from == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(from) * wave.channels;
     if (bytesPerFrame == 0 || wave.freq < 1000 || wave.freq > 384000 || wave.channels > 8 ||
@@ -433,48 +475,12 @@ bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string&
         error = "the sound " + fileName + " holds no sound in a form the video can carry";
         return false;
     }
-    const int inFrames = static_cast<int>(length / static_cast<Uint32>(bytesPerFrame));
-    AVChannelLayout inLayout;
-    AVChannelLayout outLayout;
-    av_channel_layout_default(&inLayout, wave.channels);
-    av_channel_layout_default(&outLayout, std::min<int>(wave.channels, 2));
-    SwrContext* resampler = nullptr;
-    int status = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLTP, videoSoundRate,
-                                     &inLayout, from, wave.freq, 0, nullptr);
-    if (status >= 0) {
-        status = swr_init(resampler);
-    }
-    sound.rate = videoSoundRate;
-    sound.channels = outLayout.nb_channels;
-    const int outCapacity = swr_get_out_samples(resampler, inFrames) + 64;
-    for (int c = 0; c < sound.channels; ++c) {
-        sound.planes[c].assign(static_cast<std::size_t>(std::max(outCapacity, 0)), 0.0f);
-    }
-    int produced = 0;
-    if (status >= 0 && outCapacity > 0) {
-        uint8_t* out[2] = {
-            reinterpret_cast<uint8_t*>(sound.planes[0].data()),
-            sound.channels > 1 ? reinterpret_cast<uint8_t*>(sound.planes[1].data()) : nullptr};
-        const uint8_t* in[1] = {bytes};
-        status = swr_convert(resampler, out, outCapacity, in, inFrames);
-        if (status >= 0) {
-            produced = status;
-            uint8_t* rest[2] = {out[0] + produced * sizeof(float),
-                                out[1] != nullptr ? out[1] + produced * sizeof(float) : nullptr};
-            const int tail = swr_convert(resampler, rest, outCapacity - produced, nullptr, 0);
-            produced += std::max(tail, 0);
-        }
-    }
-    swr_free(&resampler);
-    av_channel_layout_uninit(&inLayout);
-    av_channel_layout_uninit(&outLayout);
+    const int frames = static_cast<int>(length / static_cast<Uint32>(bytesPerFrame));
+    const int status = resampleSound(bytes, frames, from, wave.freq, wave.channels, sound);
     SDL_FreeWAV(bytes);
     if (status < 0) {
         error = "cannot convert the sound " + fileName + ": " + averror(status);
         return false;
-    }
-    for (int c = 0; c < sound.channels; ++c) {
-        sound.planes[c].resize(static_cast<std::size_t>(produced));
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "offline/render_defaults.h"
+
 enum class VideoContainer { mp4, mkv, webm };
 
 // The container a name stands for: a file name by its extension (".mp4", ".mkv", ".webm", in
@@ -30,15 +32,13 @@ bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string&
 
 struct VideoSettings {
     VideoContainer container = VideoContainer::mp4;
-    int width = 1280;
-    int height = 720;
-    int fps = 50;
-    int quality = 70;         // 0 (smallest file) to 100 (best picture)
+    int width = defaultPictureWidth;
+    int height = defaultPictureHeight;
+    int fps = defaultFps;
+    int quality = defaultVideoQuality;  // 0 (smallest file) to maxVideoQuality (best picture)
     int64_t soundFromMs = 0;  // the show's instant of the first frame: the sound starts there
     const VideoSound* sound = nullptr;  // null: the file has the picture only
 };
-
-constexpr int defaultVideoQuality = 70;
 
 // Says whether this machine's libraries carry the encoders the container needs. False with a
 // line that names the missing encoder and a container that would work.

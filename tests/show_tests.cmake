@@ -34,6 +34,15 @@ pp_add_test(sound_tests LABELS unit SOURCES app/sound_test.cpp LIBS pp_app pp_te
 pp_add_test(standard_streams_tests LABELS unit SOURCES process/standard_streams_test.cpp
     LIBS pp_process)
 
+# The program's own arguments, answered before any display is opened.
+add_test(NAME show_arguments COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/arguments.sh $<TARGET_FILE:pp>)
+set_tests_properties(show_arguments PROPERTIES LABELS unit)
+
+# scripts/demo and scripts/test configure build/ in either order and the tests stay.
+add_test(NAME scripts_configure_order
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/configure_order.sh ${PROJECT_SOURCE_DIR})
+set_tests_properties(scripts_configure_order PROPERTIES LABELS unit)
+
 # Without a display, GLUT's own error still reaches stderr and the program fails.
 add_test(NAME show_without_display
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/without_display.sh $<TARGET_FILE:pp>)

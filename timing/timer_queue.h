@@ -55,7 +55,7 @@ struct TimerQueue {
     bool wakeUpArmed = false;  // a platform timer is armed for wakeUpDueMs
     int64_t wakeUpDueMs = 0;
     int64_t ticksRun = 0;
-    int64_t stallShiftMs = 0;  // how much later than laid out the waiting ticks are, in all
+    int64_t stallShiftMs = 0;   // how much later than laid out the waiting ticks are, in all
     int64_t activeUntilMs = 0;  // the clock when the last pass or reported frame ended
 };
 

@@ -8,7 +8,7 @@
 #include "tests/support/recording_hooks.h"
 
 class Steps : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         seedPlacedCubes();

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/assets/scratch_dir.h"
 #include "assets/skin_texture.h"
 #include "assets/sound_track.h"
+#include "tests/assets/scratch_dir.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 // Writes the fuzzer's own seed files into a folder: one small, valid file of each kind the
 // reader takes, beside the files the unit tests keep.
 //   bitmap_fuzz_seeds FOLDER
+#include <system_error>
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "tests/support/test_data.h"

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class DisplayEnvironment : public ::testing::Environment {
-   public:
+public:
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || display[0] == '\0') {

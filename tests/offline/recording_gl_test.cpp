@@ -13,23 +13,23 @@
 #include <string>
 
 #include "anim/scene_state.h"
+#include "anim/schedule.h"
 #include "app/display.h"
 #include "app/keys.h"
-#include "anim/schedule.h"
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
 #include "offline/show_recording.h"
-#include "timing/virtual_clock.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
 #include "tests/offline/tool_support.h"
+#include "timing/virtual_clock.h"
 
 namespace {
 
 bool defaultSkinLoaded = false;
 
 class RenderToolEnvironment : public ::testing::Environment {
-   public:
+public:
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || display[0] == '\0') {

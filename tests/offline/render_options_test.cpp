@@ -18,14 +18,14 @@ TEST(RenderOptions, ReadsPictureAndVideoRequests) {
     ASSERT_TRUE(parse({"--at", "30000", "--size", "1920x1080", "-o", "a.png", "--texture", "s.bmp"},
                       o, error))
         << error;
-    EXPECT_TRUE(o.picture && !o.video);
+    EXPECT_TRUE(o.picture && !o.y4m);
     EXPECT_EQ(o.atMs, 30000);
     EXPECT_EQ(o.width * 10000 + o.height, 1920 * 10000 + 1080);
     EXPECT_EQ(o.texture, "s.bmp");
 
     ASSERT_TRUE(parse({"--y4m", "--fps=25", "--from=1000", "--to", "1000", "--output=-"}, o, error))
         << error;
-    EXPECT_TRUE(o.video && !o.picture);
+    EXPECT_TRUE(o.y4m && !o.picture);
     EXPECT_EQ(o.fps, 25);
     EXPECT_EQ(o.fromMs, 1000);
     EXPECT_EQ(o.toMs, 1000);
@@ -66,4 +66,25 @@ TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
         EXPECT_FALSE(parse(args, o, error)) << shown;
         EXPECT_FALSE(error.empty()) << shown;
     }
+}
+
+// The help and the parser come from one table: every option the help shows is one the parser
+// takes, and every number in the help is filled in.
+TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
+    const std::string help = renderUsage();
+    EXPECT_EQ(help.find('{'), std::string::npos) << help;
+    EXPECT_NE(help.find("(default 1280x720)"), std::string::npos) << help;
+    EXPECT_NE(help.find("1 to 1000 (default 50)"), std::string::npos) << help;
+    int shown = 0;
+    for (std::size_t at = help.find("\n  -"); at != std::string::npos;
+         at = help.find("\n  -", at + 1)) {
+        const std::size_t end = help.find_first_of(" ,", at + 3);
+        const std::string name = help.substr(at + 3, end - at - 3);
+        RenderOptions o;
+        std::string error;
+        parse({name.c_str()}, o, error);
+        EXPECT_EQ(error.find("unknown option"), std::string::npos) << name << ": " << error;
+        ++shown;
+    }
+    EXPECT_EQ(shown, 14);
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "offline/output_file.h"
 #include "offline/png_file.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -28,8 +29,17 @@ bool readPngFile(const std::string& path, Picture& picture) {
 }
 
 bool writePngFile(const std::string& path, const Picture& picture) {
+    OutputFile output;
     std::string error;
-    return writePng(path, picture.rgb.data(), picture.width, picture.height, error);
+    if (!openOutput(path, output, error)) {
+        return false;
+    }
+    if (!writePngToOutput(output, picture.rgb.data(), picture.width, picture.height, error) ||
+        !commitOutput(output, false, error)) {
+        abandonOutput(output);
+        return false;
+    }
+    return true;
 }
 
 PictureDifference comparePictures(const Picture& expected, const Picture& actual, int tolerance) {

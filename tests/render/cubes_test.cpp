@@ -58,7 +58,7 @@ void expectCubeDrawn(const std::vector<Vertex>& drawn, const std::vector<Vertex>
 }
 
 class CubeDrawing : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         useUnitOrthoView();

@@ -74,7 +74,7 @@ void lookFromManualEye(float x, float y, float z) {
 }
 
 class FigureBounds : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         seedPlacedCubes();
@@ -113,7 +113,8 @@ TEST_F(FigureBounds, BallAndCarpetStayInsideTheirOwnBoxes) {
             scene.spinAngle = static_cast<float>(frame % 361);
             // figureBoxes lists the ball, then the band along x and the band along z.
             const auto rects = figureRects();
-            expectInside(feedbackWindowVertices([] { drawBall(ballRadius); }), rects, 0, 1, "the ball");
+            expectInside(feedbackWindowVertices([] { drawBall(ballRadius); }), rects, 0, 1,
+                         "the ball");
             expectInside(feedbackWindowVertices([] { drawRippleCarpet(cubeEdge, -0.5f, 0.5f); }),
                          rects, 1, 3, "the carpet");
         }

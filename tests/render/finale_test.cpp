@@ -55,7 +55,7 @@ BandSamples carpetSamples(float from, float to) {
 }
 
 class Finale : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         useUnitOrthoView();

@@ -40,7 +40,7 @@ int brightness(const std::array<int, 3>& p) {
 }
 
 class Frame : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         seedPlacedCubes();
@@ -126,14 +126,13 @@ TEST_F(Frame, DrawingLeavesTheSceneAsItIs) {
         return std::make_tuple(s.scheduleCursorMs, s.showRollerAndCore, s.scriptedCamera,
                                s.manualEyeX, s.manualEyeY, s.manualEyeZ, s.spinAngle, s.spread,
                                s.rollOffset.x, s.rollOffset.y, s.rollOffset.z, s.ballFrame,
-                               s.ripplePhase, s.fadeAlpha, s.pathStep, s.spreadFrame,
-                               s.ballActive);
+                               s.ripplePhase, s.fadeAlpha, s.pathStep, s.spreadFrame, s.ballActive);
     };
     EXPECT_EQ(fields(scene), fields(before));
     ASSERT_EQ(placedCubes.size(), cubesBefore.size());
-    EXPECT_EQ(std::memcmp(placedCubes.data(), cubesBefore.data(),
-                          cubesBefore.size() * sizeof(Point3)),
-              0);
+    EXPECT_EQ(
+        std::memcmp(placedCubes.data(), cubesBefore.data(), cubesBefore.size() * sizeof(Point3)),
+        0);
 }
 
 TEST_F(Frame, FinaleQuantitiesAdvanceOnlyInFinaleFrames) {

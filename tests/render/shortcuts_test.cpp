@@ -14,8 +14,7 @@
 
 namespace {
 
-std::vector<unsigned char> frameBothWays(int elapsedMs, const FinaleFrame& finale,
-                                         bool shortcuts) {
+std::vector<unsigned char> frameBothWays(int elapsedMs, const FinaleFrame& finale, bool shortcuts) {
     pixelExactShortcuts = shortcuts;
     renderFrame(elapsedMs, finale);
     pixelExactShortcuts = true;
@@ -38,7 +37,7 @@ void expectSameFrame(int elapsedMs) {
 }
 
 class Shortcuts : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         resetShowForTest();
         sceneBlockUpTo(buildPathLength - 1);

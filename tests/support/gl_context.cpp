@@ -10,7 +10,7 @@
 namespace {
 
 class GlContextEnvironment : public ::testing::Environment {
-   public:
+public:
     void SetUp() override {
         // A process with a GL context has the renderer's threads running: death tests must
         // re-run the binary instead of forking it. (Set here, after the flags are parsed.)

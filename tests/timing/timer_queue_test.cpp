@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "anim/scene_state.h"
-#include "anim/steps.h"
 #include "anim/schedule.h"
-#include "timing/virtual_clock.h"
+#include "anim/steps.h"
 #include "tests/support/recording_hooks.h"
+#include "timing/virtual_clock.h"
 
 namespace {
 
@@ -190,8 +190,8 @@ TEST(TimerQueue, ARollSpansOneHundredEightyMsWhateverTheFrameCost) {
 TEST(TimerQueue, WholeShowKeepsItsTimeWhateverTheFrameCost) {
     std::vector<int> withSlowFrames(300, 12);
     withSlowFrames[299] = 16000;  // a huge window now and then: not a stall, the show keeps time
-    const std::vector<std::vector<int>> costs = {{1}, {15}, {35}, {3, 28, 9, 17, 41, 12},
-                                                 {1500}, withSlowFrames};
+    const std::vector<std::vector<int>> costs = {
+        {1}, {15}, {35}, {3, 28, 9, 17, 41, 12}, {1500}, withSlowFrames};
     for (const std::vector<int>& frameCosts : costs) {
         const int slowest = *std::max_element(frameCosts.begin(), frameCosts.end());
         resetLoop(frameCosts);

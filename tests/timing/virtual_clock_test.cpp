@@ -19,7 +19,7 @@ void countFrame(void*, int32_t instantMs) {
 }
 
 class VirtualShow : public ::testing::Test {
-   protected:
+protected:
     void SetUp() override {
         frameInstants.clear();
         eventLog.clear();

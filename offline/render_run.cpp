@@ -1,0 +1,139 @@
+#include "offline/render_run.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "anim/schedule.h"
+#include "offline/progress_line.h"
+#include "offline/render_output.h"
+#include "offline/render_report.h"
+#include "offline/show_recording.h"
+#include "offline/stop_signal.h"
+
+namespace {
+
+// A file is replaced only when complete; the fsync makes sure that the file which takes the
+// old one's place really holds the frames before the old one is gone.
+constexpr bool syncBeforeReplacing = true;
+
+struct Run {
+    RenderOutput output;
+    ProgressLine progress;
+    int64_t framesWritten = 0;
+};
+
+// Hands each picture of the recording to the output, and says whether to go on: not after the
+// writing failed, nor once a signal has asked to stop, so that a stream ends after a whole frame.
+bool takePicture(void* context, int64_t timeMs, const std::vector<uint8_t>& rgb) {
+    auto& run = *static_cast<Run*>(context);
+    if (!run.output.take(run.output.context, rgb)) {
+        return false;  // the output has the reason
+    }
+    run.framesWritten += 1;
+    showProgress(run.progress, timeMs, run.framesWritten);
+    return !stopRequested();
+}
+
+bool openRenderOutput(const RenderOptions& options, const VideoSettings& settings, OutputFile& file,
+                      RenderOutput& output, std::string& error) {
+    if (options.picture) {
+        return openPngOutput(options, file, output, error);
+    }
+    if (options.videoFile) {
+        return openVideoFileOutput(settings, file, output, error);
+    }
+    return openY4mOutput(options, file, output, error);
+}
+
+RecordingPlan recordingPlanFor(const RenderOptions& options) {
+    RecordingPlan plan;
+    plan.fromMs = options.picture ? options.atMs : options.fromMs;
+    plan.toMs = options.picture ? options.atMs : options.toMs;
+    if (!options.picture) {
+        plan.fps = options.fps;
+    }
+    return plan;
+}
+
+// The frames a video will hold: from --from to --to, or to the show's end.
+int64_t framesExpected(const RenderOptions& options) {
+    const int64_t lastMs =
+        options.toMs >= 0 ? std::min<int64_t>(options.toMs, showEndMs) : showEndMs;
+    return (lastMs - options.fromMs) * options.fps / 1000 + 1;
+}
+
+// Ends the output's writing and commits the file. False with the reason.
+bool finishOutput(const RenderOptions& options, const RecordingResult& result, Run& run,
+                  OutputFile& file, std::string& error) {
+    if (result.pictures == 0) {
+        // requestFitsShow keeps instants after the end from getting here.
+        run.output.stop(run.output.context);
+        error = "the show ended at " + std::to_string(result.showEndMs) + " ms; " +
+                (options.picture ? "nothing is on screen at " + std::to_string(options.atMs) + " ms"
+                                 : "--from " + std::to_string(options.fromMs) + " is after it");
+        return false;
+    }
+    return run.output.finish(run.output.context, error) &&
+           commitOutput(file, syncBeforeReplacing, error);
+}
+
+}  // namespace
+
+int openOutputOrReport(const std::string& path, OutputFile& file) {
+    std::string error;
+    if (openOutput(path, file, error)) {
+        return 0;
+    }
+    if (stopRequested()) {
+        report(std::string("stopped by ") + stopSignalName() + " before anything was written");
+        return stoppedStatus();
+    }
+    report(error);
+    return exitFailed;
+}
+
+int renderShow(const RenderOptions& options, const VideoSettings& settings,
+               const OffscreenTarget& target, OutputFile& file) {
+    Run run;
+    std::string error;
+    if (!openRenderOutput(options, settings, file, run.output, error)) {
+        abandonOutput(file);
+        report(error);
+        return exitFailed;
+    }
+    // A video file's line counts its frames down; a Y4M stream's says the show time reached.
+    startProgressLine(run.progress, !options.quiet && !options.picture,
+                      options.videoFile ? framesExpected(options) : 0);
+    const RecordingResult result = recordShow(target, recordingPlanFor(options), takePicture, &run);
+    if (options.picture && stopRequested()) {
+        run.output.stop(run.output.context);
+        abandonOutput(file);
+        report(std::string("stopped by ") + stopSignalName() + "; no picture written");
+        return stoppedStatus();
+    }
+    const bool finished = finishOutput(options, result, run, file, error);
+    endProgressLine(run.progress);
+    if (!finished) {
+        abandonOutput(file);
+        report(error);
+        return exitFailed;
+    }
+    if (options.picture) {
+        return 0;
+    }
+    RunTally tally;
+    tally.frames = run.framesWritten;
+    tally.fromMs = options.fromMs;
+    tally.lastMs = options.fromMs + (run.framesWritten - 1) * 1000 / options.fps;
+    tally.framesDrawn = result.framesDrawn;
+    tally.seconds = progressSeconds(run.progress);
+    if (stopRequested()) {
+        // The frames written so far make a whole stream.
+        return reportStop(tally, file.name);
+    }
+    if (!options.quiet) {
+        reportRunSummary(options, tally, settings.sound != nullptr);
+    }
+    return 0;
+}

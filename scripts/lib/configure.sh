@@ -1,0 +1,20 @@
+# How scripts/demo and scripts/test configure a build folder. Each sets every option it relies
+# on, whatever an earlier configure left in the folder's cache, so the two scripts can run in
+# either order on the same folder. Source this file; arguments: the source and build folders.
+
+# The show and its input files; tests and benches stay as the cache has them (on by default).
+pp_configure_demo() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release
+}
+
+# Everything scripts/test runs in its Release stage.
+pp_configure_release_tests() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DPP_SANITIZE=OFF -DPP_BUILD_TESTS=ON \
+          -DPP_BUILD_BENCH=ON
+}
+
+# The sanitizer stage: every test but the whole-show runs, no benches.
+pp_configure_sanitized_tests() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Debug -DPP_SANITIZE=ON -DPP_BUILD_TESTS=ON \
+          -DPP_BUILD_BENCH=OFF
+}
