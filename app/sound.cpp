@@ -12,13 +12,10 @@
 #include <cstring>
 
 #include "image/regular_file.h"
+#include "process/sound_track_limits.h"
 
 namespace {
 
-// The formats that are played: anything an audio server takes.
-constexpr int kLowestRate = 1000;
-constexpr int kHighestRate = 384000;
-constexpr int kMostChannels = 8;
 // Rates that devices run at directly; a track at another rate is converted to kConvertedRate.
 constexpr int kLowestDirectRate = 8000;
 constexpr int kHighestDirectRate = 192000;
@@ -191,8 +188,9 @@ bool startMuted(const char* fileName) {
     if (SDL_LoadWAV_RW(source, 1, &file, &samples, &length) == nullptr) {
         return false;
     }
-    const bool playable = file.freq >= kLowestRate && file.freq <= kHighestRate &&
-                          file.channels >= 1 && file.channels <= kMostChannels && length > 0;
+    const bool playable = file.freq >= soundTrackLowestRate && file.freq <= soundTrackHighestRate &&
+                          file.channels >= 1 && file.channels <= soundTrackMostChannels &&
+                          length > 0;
     bool playing = false;
     if (playable && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         std::atexit(closeSoundTrack);  // once per start, as each start holds the subsystem
