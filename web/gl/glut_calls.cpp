@@ -1,0 +1,42 @@
+// The GLUT calls of the show's display code that the page provides: the show's elapsed time,
+// the buffer swap and full screen.
+#include <GL/freeglut.h>
+#include <emscripten.h>
+
+#include "web/gl/gl_layer.h"
+#include "web/gl/webgl_backend.h"
+
+namespace {
+
+double glutClockOriginMs = emscripten_get_now();
+
+}  // namespace
+
+void restartGlutClock() {
+    glutClockOriginMs = emscripten_get_now();
+}
+
+int glutGet(GLenum query) {
+    if (query != GLUT_ELAPSED_TIME) {
+        return 0;
+    }
+    return static_cast<int>(emscripten_get_now() - glutClockOriginMs);
+}
+
+// The browser shows the canvas once the frame's callback returns; all that is left is to draw
+// what is gathered.
+void glutSwapBuffers() {
+    drawGathered();
+}
+
+// Honoured by the browser only inside a click or key handler; refused quietly elsewhere.
+void glutFullScreen() {
+    // clang-format off
+    EM_ASM({
+        const page = document.documentElement;
+        if (page.requestFullscreen && !document.fullscreenElement) {
+            page.requestFullscreen().catch(() => {});
+        }
+    });
+    // clang-format on
+}
