@@ -26,3 +26,20 @@ bool writeWholeFile(const std::string& path, const ByteBuffer& bytes) {
     ok = std::fclose(file) == 0 && ok;
     return ok;
 }
+
+void appendWaveHeader16(ByteBuffer& out, uint32_t rate, uint16_t channels, uint32_t dataBytes) {
+    const uint16_t frameBytes = static_cast<uint16_t>(channels * 2);
+    appendTag(out, "RIFF");
+    appendU32Le(out, 36 + dataBytes);
+    appendTag(out, "WAVE");
+    appendTag(out, "fmt ");
+    appendU32Le(out, 16);
+    appendU16Le(out, 1);  // PCM
+    appendU16Le(out, channels);
+    appendU32Le(out, rate);
+    appendU32Le(out, rate * frameBytes);  // bytes per second
+    appendU16Le(out, frameBytes);         // bytes per sample frame
+    appendU16Le(out, 16);                 // bits per sample
+    appendTag(out, "data");
+    appendU32Le(out, dataBytes);
+}

@@ -690,19 +690,7 @@ ByteBuffer encodeWaveMono16(const std::vector<int16_t>& samples, int sampleRate)
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     ByteBuffer out;
     out.reserve(44 + dataBytes);
-    appendTag(out, "RIFF");
-    appendU32Le(out, 36 + dataBytes);
-    appendTag(out, "WAVE");
-    appendTag(out, "fmt ");
-    appendU32Le(out, 16);
-    appendU16Le(out, 1);  // PCM
-    appendU16Le(out, 1);  // mono
-    appendU32Le(out, static_cast<uint32_t>(sampleRate));
-    appendU32Le(out, static_cast<uint32_t>(sampleRate) * 2);  // bytes per second
-    appendU16Le(out, 2);                                      // bytes per sample frame
-    appendU16Le(out, 16);                                     // bits per sample
-    appendTag(out, "data");
-    appendU32Le(out, dataBytes);
+    appendWaveHeader16(out, static_cast<uint32_t>(sampleRate), 1, dataBytes);
     for (int16_t sample : samples) {
         appendU16Le(out, static_cast<uint16_t>(sample));
     }

@@ -51,19 +51,7 @@ Bytes makeBmp(const BmpLayout& fileLayout) {
 Bytes makeToneWave(uint32_t rate, uint16_t channels, uint32_t frames) {
     const uint32_t dataBytes = frames * channels * 2;
     Bytes file;
-    appendTag(file, "RIFF");
-    appendU32Le(file, 36 + dataBytes);
-    appendTag(file, "WAVE");
-    appendTag(file, "fmt ");
-    appendU32Le(file, 16);
-    appendU16Le(file, 1);  // PCM
-    appendU16Le(file, channels);
-    appendU32Le(file, rate);
-    appendU32Le(file, rate * channels * 2);  // bytes per second
-    appendU16Le(file, static_cast<uint16_t>(channels * 2));
-    appendU16Le(file, 16);
-    appendTag(file, "data");
-    appendU32Le(file, dataBytes);
+    appendWaveHeader16(file, rate, channels, dataBytes);
     for (uint32_t i = 0; i < frames * channels; ++i) {
         appendU16Le(file, static_cast<uint16_t>((i / channels % 25 < 12) ? 800 : -800));
     }
