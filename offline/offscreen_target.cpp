@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -32,12 +33,27 @@ bool hasExtension(const char* name) {
     return false;
 }
 
+// A connection to the X display that DISPLAY names; null with the reason when there is none.
+Display* openDisplay(std::string& error) {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0') {
+        error = "no X display: set DISPLAY (a virtual one such as Xvfb serves)";
+        return nullptr;
+    }
+    // freeglut would end the process with its own message; asked first, the tool says so itself.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        error = std::string("cannot open the X display \"") + name +
+                "\": no X server there, or it refused the connection";
+    }
+    return display;
+}
+
 }  // namespace
 
 bool openRenderContext(std::string& error) {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0') {
-        error = "no X display: set DISPLAY (a virtual one such as Xvfb serves)";
+    Display* display = openDisplay(error);
+    if (display == nullptr) {
         return false;
     }
     keepFrameBuffersInHeap();
@@ -49,6 +65,9 @@ bool openRenderContext(std::string& error) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DEPTH);
     glutInitWindowSize(64, 64);
     glutCreateWindow("pp-render");
+    // Closed only now that GLUT holds a connection of its own: an X server resets when its last
+    // client leaves, and refuses connections while it does.
+    XCloseDisplay(display);
     glutDisplayFunc([] {});  // the window is never shown; freeglut insists on a display callback
     glutHideWindow();
     glutMainLoopEvent();

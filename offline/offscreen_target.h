@@ -16,7 +16,8 @@ struct OffscreenTarget {
 
 // Opens the X display and the hidden window whose context every later call uses, and tunes the
 // process's memory allocator for the software renderer's per-frame buffers. Once per process. False
-// with the reason when there is no display or no framebuffer object support.
+// with the reason when there is no display or no framebuffer object support; a display that
+// cannot be opened is said in a line of pp-render's own, before freeglut would end the process.
 bool openRenderContext(std::string& error);
 
 // In a build with the leak sanitizer, checks for leaks now; elsewhere does nothing. Call it when

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "offline/stop_signal.h"
+
 namespace {
 
 std::string reason(int errorNumber) {
@@ -82,6 +84,7 @@ bool createTemporary(OutputFile& output, std::string& error) {
             output.descriptor = descriptor;
             output.temporary = name;
             output.closeWhenDone = true;
+            removeOnFatalSignal(name);
             return true;
         }
         if (errno != EEXIST) {
@@ -128,10 +131,34 @@ bool openHeldDescriptor(int held, const std::string& path, OutputFile& output, s
     return true;
 }
 
+// Whether the user could replace the existing file with the shell's ">": refused now rather than
+// when the finished file is to take its place. Write permission on the file itself, and, in a
+// sticky directory such as /tmp, owning the file or the directory (or being root), without
+// which the rename is refused.
+bool mayReplace(const std::string& target, const struct stat& file, std::string& error) {
+    if (access(target.c_str(), W_OK) != 0) {
+        error = "cannot write to " + target + ": " + reason(errno);
+        return false;
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    struct stat folder = {};
+    const uid_t me = geteuid();
+    if (stat(directory.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && me != 0 &&
+        file.st_uid != me && folder.st_uid != me) {
+        error = "cannot replace " + target +
+                ": it belongs to another user, and in the sticky "
+                "directory " +
+                directory + " only they may replace it";
+        return false;
+    }
+    return true;
+}
+
 // A regular file, or a link to one: the temporary that replaces the file (the link's target, so
 // that the link is kept) gets the file's permission bits.
-bool openReplacement(const std::string& path, bool isLink, mode_t mode, OutputFile& output,
-                     std::string& error) {
+bool openReplacement(const std::string& path, bool isLink, const struct stat& file,
+                     OutputFile& output, std::string& error) {
     if (isLink) {
         char* resolved = realpath(path.c_str(), nullptr);
         if (resolved == nullptr) {
@@ -143,10 +170,10 @@ bool openReplacement(const std::string& path, bool isLink, mode_t mode, OutputFi
     } else {
         output.target = path;
     }
-    if (!createTemporary(output, error)) {
+    if (!mayReplace(output.target, file, error) || !createTemporary(output, error)) {
         return false;
     }
-    if (fchmod(output.descriptor, mode & 0777) != 0) {
+    if (fchmod(output.descriptor, file.st_mode & 0777) != 0) {
         // The file's readers would change; better to leave it as it is.
         error = "cannot give " + path + " its permissions back: " + reason(errno);
         abandonOutput(output);
@@ -191,7 +218,21 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     if (!S_ISREG(file.st_mode)) {
         return openStraightThrough(path, output, error);
     }
-    return openReplacement(path, S_ISLNK(link.st_mode), file.st_mode, output, error);
+    return openReplacement(path, S_ISLNK(link.st_mode), file, output, error);
+}
+
+int heldOutputDescriptor(const std::string& path) {
+    return heldDescriptor(path);
+}
+
+bool sharesStandardError(int descriptor) {
+    struct stat output = {};
+    struct stat messages = {};
+    if (fstat(descriptor, &output) != 0 || fstat(STDERR_FILENO, &messages) != 0) {
+        return false;
+    }
+    return output.st_dev == messages.st_dev && output.st_ino == messages.st_ino &&
+           (!S_ISCHR(output.st_mode) || isatty(descriptor));
 }
 
 bool writeOutput(OutputFile& output, const void* data, std::size_t size, std::string& error) {
@@ -237,6 +278,7 @@ bool commitOutput(OutputFile& output, bool sync, std::string& error) {
         return false;
     }
     output.temporary.clear();
+    forgetFatalSignalFile();
     if (sync) {
         // The rename itself reaches the disk with its directory.
         const std::size_t slash = output.target.rfind('/');
@@ -259,5 +301,6 @@ void abandonOutput(OutputFile& output) {
     if (!output.temporary.empty()) {
         unlink(output.temporary.c_str());
         output.temporary.clear();
+        forgetFatalSignalFile();
     }
 }

@@ -25,6 +25,14 @@ struct OutputFile {
 // temporary. Opening a FIFO waits for a reader, as any writer's open does.
 bool openOutput(const std::string& path, OutputFile& output, std::string& error);
 
+// The descriptor that path stands for when it names one the program already holds ("-",
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N); -1 for any other name.
+int heldOutputDescriptor(const std::string& path);
+// Whether writing to the descriptor writes where standard error goes (the same file, pipe or
+// terminal), so that pp-render's messages would land in the output. A device that is no
+// terminal (/dev/null) does not count: nothing mixes there.
+bool sharesStandardError(int descriptor);
+
 // Writes all of the bytes, going on after interruptions by signals. False with the reason
 // when they cannot all be written.
 bool writeOutput(OutputFile& output, const void* data, std::size_t size, std::string& error);

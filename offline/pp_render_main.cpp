@@ -14,6 +14,7 @@
 #include "offline/render_output.h"
 #include "offline/render_report.h"
 #include "offline/render_run.h"
+#include "offline/show_assets.h"
 #include "offline/stop_signal.h"
 #include "offline/texture_file.h"
 #include "process/standard_streams.h"
@@ -21,26 +22,39 @@
 
 namespace {
 
-// What is refused before anything is read or opened: an instant after the show's end, and
-// binary data for a terminal. False with the reason.
+// What is refused before anything is read or opened: an instant after the show's end, an output
+// whose name says another kind of file, and binary data for a terminal. False with the reason.
 bool requestIsSensible(const RenderOptions& options, std::string& error) {
-    if (!requestFitsShow(options, error)) {
+    if (!requestFitsShow(options, error) || !outputNameFits(options, error)) {
         return false;
     }
-    if ((options.output == "-" || options.output == "/dev/stdout") && isatty(STDOUT_FILENO)) {
-        error = "not writing binary data to a terminal; give -o FILE or redirect standard output";
+    VideoSettings size;
+    size.container = options.container;
+    size.width = options.width;
+    size.height = options.height;
+    if (options.videoFile && !videoSizeFits(size, error)) {
+        return false;
+    }
+    // A descriptor the program holds is judged now, before a note can reach it; other names
+    // once they are open (openOutputOrReport).
+    const int held = heldOutputDescriptor(options.output);
+    if (held >= 0 && !outputIsSensible(
+                         held, options.output == "-" ? "standard output" : options.output, error)) {
         return false;
     }
     return true;
 }
 
 // The texture, the display and the offscreen target, with the show's GL state set up as the
-// program sets it up. False with the reason.
-bool openDrawing(const RenderOptions& options, OffscreenTarget& target, std::string& error) {
+// program sets it up; texture names the file the cubes wear (empty: untextured). False with the
+// reason.
+bool openDrawing(const RenderOptions& options, OffscreenTarget& target, std::string& texture,
+                 std::string& error) {
     BitmapImage image = {};
     if (!loadRenderTexture(options, image, error)) {
         return false;
     }
+    texture = image.pixels == nullptr ? "" : options.texture.empty() ? "skin.bmp" : options.texture;
     if (!openRenderContext(error) ||
         !createOffscreenTarget(target, options.width, options.height, error)) {
         releaseBitmap(image);
@@ -64,15 +78,21 @@ int run(int argc, char** argv) {
         std::fputs(renderUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("pp-render %s\n", PP_VERSION);
+        return 0;
+    }
     if (!requestIsSensible(options, error)) {
         report(error);
         return exitUsage;
     }
+    findDefaultShowFiles(options);
     VideoSound sound;
     VideoSettings settings;
     OffscreenTarget target;
+    std::string texture;
     if ((options.videoFile && !prepareVideoFile(options, sound, settings, error)) ||
-        !openDrawing(options, target, error)) {
+        !openDrawing(options, target, texture, error)) {
         report(error);
         return exitFailed;
     }
@@ -82,7 +102,7 @@ int run(int argc, char** argv) {
     int status = openOutputOrReport(options.output, file);
     if (status == 0) {
         try {
-            status = renderShow(options, settings, target, file);
+            status = renderShow(options, settings, target, file, texture);
         } catch (...) {
             abandonOutput(file);  // out of memory: the temporary goes, the target stays
             throw;

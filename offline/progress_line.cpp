@@ -9,6 +9,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The first frames carry the start-up (the encoder's first pictures, the drawing's first
+// allocations): the time left is said once this much of the run has passed.
+constexpr double secondsBeforeEstimate = 3.0;
+
+// On a terminal each report starts at the line's start and erases what a longer one before it
+// left at its end; in a log each is a line.
+const char* lineStart(const ProgressLine& line) {
+    return line.onTerminal ? "\r" : "";
+}
+const char* lineEnd(const ProgressLine& line) {
+    return line.onTerminal ? "\033[K" : "\n";
+}
+
 void showFramesLeft(ProgressLine& line, int64_t framesWritten) {
     const Clock::time_point now = Clock::now();
     const bool last = framesWritten == line.framesExpected;
@@ -18,22 +31,25 @@ void showFramesLeft(ProgressLine& line, int64_t framesWritten) {
     line.lastShown = now;
     const double seconds = std::chrono::duration<double>(now - line.started).count();
     const double rate = seconds > 0 ? static_cast<double>(framesWritten) / seconds : 0;
-    const double left =
-        rate > 0 ? static_cast<double>(line.framesExpected - framesWritten) / rate : 0;
-    std::fprintf(stderr, "%spp-render: %3d%%, %lld of %lld frames, %.1f frames/s, %.0f s left%s",
-                 line.onTerminal ? "\r" : "",
+    char left[64] = "";
+    if (seconds >= secondsBeforeEstimate && rate > 0 && !last) {
+        std::snprintf(left, sizeof left, ", %.0f s left",
+                      static_cast<double>(line.framesExpected - framesWritten) / rate);
+    }
+    std::fprintf(stderr, "%spp-render: %3d%%, %lld of %lld frames, %.1f frames/s%s%s",
+                 lineStart(line),
                  static_cast<int>(100 * framesWritten / std::max<int64_t>(line.framesExpected, 1)),
                  static_cast<long long>(framesWritten), static_cast<long long>(line.framesExpected),
-                 rate, left, line.onTerminal ? "" : "\n");
+                 rate, left, lineEnd(line));
 }
 
 void showShowTime(ProgressLine& line, int64_t timeMs, int64_t framesWritten) {
     const Clock::time_point now = Clock::now();
     if (line.onTerminal) {
         if (now - line.lastShown > std::chrono::milliseconds(200)) {
-            std::fprintf(stderr, "\rpp-render: show time %6.2f s, %lld frames written",
-                         static_cast<double>(timeMs) / 1000.0,
-                         static_cast<long long>(framesWritten));
+            std::fprintf(stderr, "%spp-render: show time %6.2f s, %lld frames written%s",
+                         lineStart(line), static_cast<double>(timeMs) / 1000.0,
+                         static_cast<long long>(framesWritten), lineEnd(line));
             line.lastShown = now;
         }
     } else if (timeMs - line.lastShownShowMs >= 10000) {

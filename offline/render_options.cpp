@@ -1,5 +1,8 @@
 #include "offline/render_options.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -184,6 +187,11 @@ bool readHelp(const std::string&, const std::string&, OptionsRead& read, std::st
     return true;
 }
 
+bool readVersion(const std::string&, const std::string&, OptionsRead& read, std::string&) {
+    read.options->version = true;
+    return true;
+}
+
 enum class OptionArgument {
     none,     // a switch: "--y4m=yes" is refused
     value,    // the next argument, or what follows "=" in "--name=value"
@@ -234,6 +242,8 @@ const OptionEntry optionTable[] = {
     {{"--quiet", nullptr}, OptionArgument::none, readQuiet, "--quiet",
      "no progress or summary on standard error"},
     {{"-h", "--help"}, OptionArgument::ignored, readHelp, "-h, --help", "this text"},
+    {{"--version", nullptr}, OptionArgument::none, readVersion, "--version",
+     "the program's version"},
 };
 // clang-format on
 
@@ -246,6 +256,26 @@ const OptionEntry* findOption(const std::string& name) {
         }
     }
     return nullptr;
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the name stands for something written straight through: a FIFO, a device or a
+// socket, also behind a link (/dev/stdout, /dev/fd/N).
+bool isStream(const std::string& name) {
+    struct stat s = {};
+    return stat(name.c_str(), &s) == 0 && !S_ISREG(s.st_mode) && !S_ISDIR(s.st_mode);
 }
 
 // Whether a video stream is asked for: Y4M or a video file.
@@ -338,8 +368,17 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
     options = RenderOptions{};
     OptionsRead read;
     read.options = &options;
+    bool given[sizeof optionTable / sizeof optionTable[0]] = {};
     for (int i = 0; i < argc; ++i) {
         std::string name = argv[i];
+        if (name == "--") {
+            // The end of the options; pp-render takes no other arguments.
+            if (i + 1 < argc) {
+                error = "unexpected argument \"" + std::string(argv[i + 1]) + "\" after --";
+                return false;
+            }
+            break;
+        }
         std::string value;
         const std::size_t eq = name.find('=');
         const bool inlineValue = name.rfind("--", 0) == 0 && eq != std::string::npos;
@@ -354,6 +393,13 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                         : "unexpected argument \"" + name + "\"";
             return false;
         }
+        bool& givenBefore = given[entry - optionTable];
+        if (givenBefore) {
+            // Which one was meant is anyone's guess; the last one silently winning hides a typo.
+            error = name + " is given twice";
+            return false;
+        }
+        givenBefore = true;
         if (entry->argument == OptionArgument::none && inlineValue) {
             error = name + " takes no value";
             return false;
@@ -368,11 +414,26 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         if (!entry->read(name, value, read, error)) {
             return false;
         }
-        if (options.help) {
-            return true;  // the help is all that is asked for; the rest is not read
+        if (options.help || options.version) {
+            return true;  // that is all that is asked for; the rest is not read
         }
     }
     return judgeRequest(read, error);
+}
+
+bool outputNameFits(const RenderOptions& options, std::string& error) {
+    if (!options.picture && !options.y4m) {
+        return true;  // a video file's container is its extension, or --format
+    }
+    const char* const extension = options.picture ? ".png" : ".y4m";
+    const std::string& name = options.output;
+    if (name == "-" || isStream(name) ||
+        (name.size() > 4 && equalIgnoringCase(name.substr(name.size() - 4), extension))) {
+        return true;
+    }
+    error = std::string("a ") + (options.picture ? "PNG picture (--at)" : "Y4M stream (--y4m)") +
+            " is written to a " + extension + " file or a stream, not to \"" + name + "\"";
+    return false;
 }
 
 bool requestFitsShow(const RenderOptions& options, std::string& error) {
@@ -396,10 +457,10 @@ Plays the PP show on a virtual clock and writes what it shows, without a window 
     const char* const foot = R"(
 Needs an X display for its OpenGL context (Xvfb serves); it draws into an offscreen buffer.
 A file is written under a temporary name beside it and takes its place only when complete;
-standard output, FIFOs and devices are written straight through. SIGINT or SIGTERM stops a
-video after the frame in hand and keeps the whole frames written.
-Exit status: 0 done, 1 failed while rendering or writing, 2 bad arguments, 130 or 143
-stopped by SIGINT or SIGTERM.
+standard output, FIFOs and devices are written straight through. SIGINT, SIGTERM or SIGHUP
+stops a video after the frame in hand and keeps the whole frames written.
+Exit status: 0 done, 1 failed while rendering or writing, 2 bad arguments, 130, 143 or 129
+stopped by SIGINT, SIGTERM or SIGHUP.
 )";
     return head + optionsHelp() + foot;
 }

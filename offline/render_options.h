@@ -8,6 +8,7 @@
 
 struct RenderOptions {
     bool help = false;
+    bool version = false;
     bool picture = false;    // --at: one PNG picture
     bool y4m = false;        // --y4m: a YUV4MPEG2 stream
     bool videoFile = false;  // an MP4, Matroska or WebM file, with the sound track
@@ -30,6 +31,10 @@ struct RenderOptions {
 // make a complete, sensible request.
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                         std::string& error);
+// Whether the output's name says what is written there: a PNG picture goes to a .png file, a Y4M
+// stream to a .y4m file, either also to a stream (standard output, a FIFO, a device). Looks at
+// what the name is on disk, so it is judged after the parsing. False with a one-line reason.
+bool outputNameFits(const RenderOptions& options, std::string& error);
 // Whether the request asks for part of the show: an instant (--at, --from) after the show's
 // last frame is a bad argument, known before anything is drawn. False with a one-line reason.
 bool requestFitsShow(const RenderOptions& options, std::string& error);

@@ -18,11 +18,14 @@ struct RunTally {
     int64_t lastMs = 0;
     int64_t framesDrawn = 0;  // frames the show drew; a video file's run says stepped
     double seconds = 0;
+    bool complete = false;  // every frame asked for was written (a stop came while finishing)
+    std::string texture;    // the file the cubes wear; empty when they are untextured
+    std::string sound;      // a video file's sound track; empty when it has the picture only
 };
 
-// The line that ends a finished stream: what it holds, which part of the show, how long it took.
-// withSound says whether a video file has the sound track.
-void reportRunSummary(const RenderOptions& options, const RunTally& run, bool withSound);
+// The line that ends a finished stream: what it holds, which part of the show, how long it took,
+// and which texture and sound track it used.
+void reportRunSummary(const RenderOptions& options, const RunTally& run);
 
 // The note of a stream stopped by a signal, and the status to end with.
 int reportStop(const RunTally& run, const std::string& outputName);

@@ -1,5 +1,7 @@
 #include "offline/render_run.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -78,12 +80,54 @@ bool finishOutput(const RenderOptions& options, const RecordingResult& result, R
            commitOutput(file, syncBeforeReplacing, error);
 }
 
+// The summary of a finished stream, or the note of a stopped one; the exit status.
+int reportOutcome(const RenderOptions& options, const RecordingResult& result, const Run& run,
+                  bool quiet, const std::string& outputName, RunTally& tally) {
+    tally.frames = run.framesWritten;
+    tally.fromMs = options.fromMs;
+    tally.lastMs = options.fromMs + (run.framesWritten - 1) * 1000 / options.fps;
+    tally.framesDrawn = result.framesDrawn;
+    tally.seconds = progressSeconds(run.progress);
+    // A signal that came while the last frame was being finished stopped nothing.
+    tally.complete = run.framesWritten == framesExpected(options);
+    if (stopRequested()) {
+        // The frames written so far make a whole stream.
+        return reportStop(tally, outputName);
+    }
+    if (!quiet) {
+        reportRunSummary(options, tally);
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool outputIsSensible(int descriptor, const std::string& name, std::string& error) {
+    if (isatty(descriptor)) {
+        error = "not writing binary data to a terminal (" + name +
+                "); give -o FILE or redirect standard output";
+        return false;
+    }
+    if (sharesStandardError(descriptor)) {
+        error = "not writing to " + name +
+                ": standard error goes there too, and the messages "
+                "would mix with the frames; send one of them elsewhere";
+        return false;
+    }
+    return true;
+}
 
 int openOutputOrReport(const std::string& path, OutputFile& file) {
     std::string error;
     if (openOutput(path, file, error)) {
-        return 0;
+        // Judged by the file itself, whatever its name (/dev/tty, a link to a terminal, a FIFO
+        // that standard error also writes to).
+        if (outputIsSensible(file.descriptor, file.name, error)) {
+            return 0;
+        }
+        abandonOutput(file);
+        report(error);
+        return exitUsage;
     }
     if (stopRequested()) {
         report(std::string("stopped by ") + stopSignalName() + " before anything was written");
@@ -94,7 +138,7 @@ int openOutputOrReport(const std::string& path, OutputFile& file) {
 }
 
 int renderShow(const RenderOptions& options, const VideoSettings& settings,
-               const OffscreenTarget& target, OutputFile& file) {
+               const OffscreenTarget& target, OutputFile& file, const std::string& texture) {
     Run run;
     std::string error;
     if (!openRenderOutput(options, settings, file, run.output, error)) {
@@ -102,8 +146,9 @@ int renderShow(const RenderOptions& options, const VideoSettings& settings,
         report(error);
         return exitFailed;
     }
+    const bool quiet = options.quiet;
     // A video file's line counts its frames down; a Y4M stream's says the show time reached.
-    startProgressLine(run.progress, !options.quiet && !options.picture,
+    startProgressLine(run.progress, !quiet && !options.picture,
                       options.videoFile ? framesExpected(options) : 0);
     const RecordingResult result = recordShow(target, recordingPlanFor(options), takePicture, &run);
     if (options.picture && stopRequested()) {
@@ -123,17 +168,7 @@ int renderShow(const RenderOptions& options, const VideoSettings& settings,
         return 0;
     }
     RunTally tally;
-    tally.frames = run.framesWritten;
-    tally.fromMs = options.fromMs;
-    tally.lastMs = options.fromMs + (run.framesWritten - 1) * 1000 / options.fps;
-    tally.framesDrawn = result.framesDrawn;
-    tally.seconds = progressSeconds(run.progress);
-    if (stopRequested()) {
-        // The frames written so far make a whole stream.
-        return reportStop(tally, file.name);
-    }
-    if (!options.quiet) {
-        reportRunSummary(options, tally, settings.sound != nullptr);
-    }
-    return 0;
+    tally.texture = texture;
+    tally.sound = settings.sound != nullptr ? options.sound : "";
+    return reportOutcome(options, result, run, quiet, file.name, tally);
 }

@@ -1,16 +1,14 @@
 #include "offline/video_file.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cctype>
+#include <climits>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
 
 #include "offline/picture_queue.h"
@@ -67,12 +65,18 @@ std::string averror(int code) {
 }
 
 // Encoder settings from the common quality scale: x264's and VP9's constant rate factors, lower
-// for a better picture. 70 gives x264 19 and VP9 24, a clean picture at 1280x720.
+// for a better picture. 70 gives x264 21 and VP9 44: at 1280x720 the whole show in about 17 MB
+// either way, its pictures 39 dB or more from the drawn ones (docs/pp-render.md has the range).
 int x264Crf(int quality) {
-    return 40 - (quality * 3 + 5) / 10;
+    return 42 - (quality * 3 + 5) / 10;  // 0 gives 42, 100 gives 12
 }
 int vp9Crf(int quality) {
-    return 55 - (quality * 45 + 50) / 100;
+    // VP9 at its real-time speed needs a higher factor than x264 for a file of the same size;
+    // above 70 the factor falls faster, to 15 at 100.
+    if (quality <= 70) {
+        return 63 - (quality * 19 + 35) / 70;
+    }
+    return 44 - ((quality - 70) * 29 + 15) / 30;
 }
 
 }  // namespace
@@ -90,6 +94,11 @@ struct VideoFile {
     int64_t picturesEncoded = 0;
     int64_t soundFirst = 0;  // the track's sample that the file's sound starts with
     int64_t soundSent = 0;   // samples handed to the audio encoder
+    // A fragmented MP4 stream has no edit list to skip the AAC encoder's priming, so the sound
+    // is handed over that many samples later and the priming takes the place of the track's
+    // first samples: decoded, sample k is the track's sample k after the first frame's instant.
+    int64_t soundLead = 0;
+    bool seekable = false;
 
     // The encoding thread's queue. The fields above and below belong to that thread while it
     // runs, and to the caller again once the queue is finished.
@@ -122,7 +131,7 @@ bool drainEncoder(VideoFile& file, AVCodecContext* codec, AVStream* stream) {
         file.packet->stream_index = stream->index;
         const int wrote = av_interleaved_write_frame(file.format, file.packet);
         if (wrote < 0) {
-            return fail(file, "could not write the video", wrote);
+            return fail(file, "could not write " + file.settings.outputName, wrote);
         }
     }
 }
@@ -158,10 +167,11 @@ bool sendSoundUntil(VideoFile& file, int64_t endSample, bool last) {
             return fail(file, "out of memory for the sound", ready);
         }
         frame->nb_samples = count;
-        frame->pts = file.soundSent;
+        frame->pts = file.soundLead + file.soundSent;
         const int channels = file.audio->ch_layout.nb_channels;
         for (int i = 0; i < count; ++i) {
-            const int64_t at = file.soundFirst + file.soundSent + i;
+            const int64_t at =
+                file.soundFirst + file.soundLead + file.soundSent + i - sound.firstSample;
             for (int c = 0; c < channels; ++c) {
                 const std::vector<float>& plane = sound.planes[c];
                 const float v = at >= 0 && at < static_cast<int64_t>(plane.size())
@@ -186,9 +196,16 @@ bool sendSoundUntil(VideoFile& file, int64_t endSample, bool last) {
     return true;
 }
 
-// The sound's sample at which picture n ends.
-int64_t soundSampleAtPicture(const VideoFile& file, int64_t pictures) {
-    return pictures * videoSoundRate / file.settings.fps;
+// The sound's sample at which picture n ends, counted in what the audio encoder is handed. At
+// the end of a stream that leads its sound by the priming, the sound ends with a whole encoder
+// frame (the decoder gives whole frames): the one whose end is nearest the last picture's.
+int64_t soundSampleAtPicture(const VideoFile& file, int64_t pictures, bool last = false) {
+    const int64_t end = pictures * videoSoundRate / file.settings.fps;
+    if (!last || file.soundLead == 0 || file.audio->frame_size <= 0) {
+        return end - file.soundLead;
+    }
+    const int64_t frame = file.audio->frame_size;
+    return std::max<int64_t>((end + frame / 2) / frame * frame - file.soundLead, 0);
 }
 
 bool encodePicture(VideoFile& file, const std::vector<uint8_t>& rgb) {
@@ -258,17 +275,22 @@ bool openVideoStream(VideoFile& file, std::string& error) {
     AVDictionary* options = nullptr;
     const std::string name = codec->name;
     if (name == "libx264") {
-        // The encoder shares two cores with the software renderer: "superfast" encodes the whole
-        // 720p show in less than the show's own time (67 s, against 83 s with "veryfast"), and
-        // its pictures stay within 41 to 55 dB of the drawn ones at the default quality.
-        av_dict_set(&options, "preset", "superfast", 0);
+        // The encoder shares two cores with the software renderer. "veryfast" at 21 writes a
+        // third of the bytes of "superfast" at 19 (the whole 720p show in 17 MB, not 50 MB, its
+        // pictures 39 dB or more from the drawn ones) for 4 to 13 % more processor time;
+        // "superfast" at 26 stayed fast but gave 21 MB and 38 dB at the finale.
+        av_dict_set(&options, "preset", "veryfast", 0);
         av_dict_set_int(&options, "crf", x264Crf(s.quality), 0);
     } else if (name == "libvpx-vp9" || name == "libvpx") {
+        // The "good" deadline took several times as long as x264; the real-time one at its
+        // fastest, with rows and tile columns encoded on both cores, takes about as long as x264
+        // and, at the default quality, writes a file no larger.
         c->bit_rate = 0;
         av_dict_set_int(&options, "crf", vp9Crf(s.quality), 0);
-        av_dict_set(&options, "deadline", "good", 0);
-        av_dict_set_int(&options, "cpu-used", 5, 0);
+        av_dict_set(&options, "deadline", "realtime", 0);
+        av_dict_set_int(&options, "cpu-used", 8, 0);
         av_dict_set_int(&options, "row-mt", 1, 0);
+        av_dict_set_int(&options, "tile-columns", 2, 0);
     }
     const int opened = avcodec_open2(c, codec, &options);
     av_dict_free(&options);
@@ -349,69 +371,10 @@ bool openAudioStream(VideoFile& file, std::string& error) {
     // Sample k of the track belongs at k / rate s of the show, so a file that starts at the
     // show's instant `from` starts with the track's sample at `from`.
     file.soundFirst = s.soundFromMs * videoSoundRate / 1000;
+    if (s.container == VideoContainer::mp4 && !file.seekable) {
+        file.soundLead = std::max(c->initial_padding, 0);
+    }
     return true;
-}
-
-// libavutil's name for the sample format of SDL's wave, NONE for one the video cannot carry.
-AVSampleFormat sampleFormatOf(SDL_AudioFormat format) {
-    switch (format) {
-        case AUDIO_U8:
-            return AV_SAMPLE_FMT_U8;
-        case AUDIO_S16LSB:
-            return AV_SAMPLE_FMT_S16;
-        case AUDIO_S32LSB:
-            return AV_SAMPLE_FMT_S32;
-        case AUDIO_F32LSB:
-            return AV_SAMPLE_FMT_FLT;
-        default:
-            return AV_SAMPLE_FMT_NONE;
-    }
-}
-
-// Resamples frames of interleaved samples to the encoders' rate into the sound's planes: mono
-// stays mono, more channels are mixed to two. libswresample's status, negative on failure.
-int resampleSound(const Uint8* bytes, int inFrames, AVSampleFormat from, int rate, int channels,
-                  VideoSound& sound) {
-    AVChannelLayout inLayout;
-    AVChannelLayout outLayout;
-    av_channel_layout_default(&inLayout, channels);
-    av_channel_layout_default(&outLayout, std::min<int>(channels, 2));
-    SwrContext* resampler = nullptr;
-    int status = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLTP, videoSoundRate,
-                                     &inLayout, from, rate, 0, nullptr);
-    if (status >= 0) {
-        status = swr_init(resampler);
-    }
-    sound.rate = videoSoundRate;
-    sound.channels = outLayout.nb_channels;
-    const int outCapacity = swr_get_out_samples(resampler, inFrames) + 64;
-    for (int c = 0; c < sound.channels; ++c) {
-        sound.planes[c].assign(static_cast<std::size_t>(std::max(outCapacity, 0)), 0.0f);
-    }
-    int produced = 0;
-    if (status >= 0 && outCapacity > 0) {
-        uint8_t* out[2] = {
-            reinterpret_cast<uint8_t*>(sound.planes[0].data()),
-            sound.channels > 1 ? reinterpret_cast<uint8_t*>(sound.planes[1].data()) : nullptr};
-        const uint8_t* in[1] = {bytes};
-        status = swr_convert(resampler, out, outCapacity, in, inFrames);
-        if (status >= 0) {
-            produced = status;
-            uint8_t* rest[2] = {out[0] + produced * sizeof(float),
-                                out[1] != nullptr ? out[1] + produced * sizeof(float) : nullptr};
-            const int tail = swr_convert(resampler, rest, outCapacity - produced, nullptr, 0);
-            produced += std::max(tail, 0);
-        }
-    }
-    swr_free(&resampler);
-    av_channel_layout_uninit(&inLayout);
-    av_channel_layout_uninit(&outLayout);
-    if (status >= 0) {
-        for (int c = 0; c < sound.channels; ++c) {
-            sound.planes[c].resize(static_cast<std::size_t>(produced));
-        }
-    }
-    return status;
 }
 
 void freeVideoFile(VideoFile* file) {
@@ -458,28 +421,34 @@ const char* containerName(VideoContainer container) {
     return codecsOf(container).extension + 1;
 }
 
-bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string& error) {
-    SDL_AudioSpec wave;
-    Uint8* bytes = nullptr;
-    Uint32 length = 0;
-    if (SDL_LoadWAV(fileName.c_str(), &wave, &bytes, &length) == nullptr) {
-        error = "cannot read the sound " + fileName + ": " + SDL_GetError();
+bool videoSizeFits(const VideoSettings& settings, std::string& error) {
+    const AVCodec* codec = firstEncoder(codecsOf(settings.container).video);
+    if (codec == nullptr) {
+        return true;  // videoEncodersAvailable says so
+    }
+    const std::string name = codec->name;
+    const std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
+    const std::string format =
+        std::string(codecsOf(settings.container).extension) + " (" + name + ")";
+    // libx264 takes 4:2:0 pictures only with whole chroma samples; VP9 rounds the chroma up.
+    if (name == "libx264" && (settings.width % 2 != 0 || settings.height % 2 != 0)) {
+        const auto even = [](int side) {
+            return side + side % 2 > maxPictureSide ? side - 1 : side + side % 2;
+        };
+        error = "--size " + size + " does not fit " + format +
+                ": H.264's 4:2:0 colour needs an even width and height; --size " +
+                std::to_string(even(settings.width)) + "x" + std::to_string(even(settings.height)) +
+                " would do";
         return false;
     }
-    const AVSampleFormat from = sampleFormatOf(wave.format);
-    const int bytesPerFrame =
-        from == AV_SAMPLE_FMT_NONE ? 0 : av_get_bytes_per_sample(from) * wave.channels;
-    if (bytesPerFrame == 0 || wave.freq < 1000 || wave.freq > 384000 || wave.channels > 8 ||
-        length < static_cast<Uint32>(bytesPerFrame)) {
-        SDL_FreeWAV(bytes);
-        error = "the sound " + fileName + " holds no sound in a form the video can carry";
-        return false;
-    }
-    const int frames = static_cast<int>(length / static_cast<Uint32>(bytesPerFrame));
-    const int status = resampleSound(bytes, frames, from, wave.freq, wave.channels, sound);
-    SDL_FreeWAV(bytes);
-    if (status < 0) {
-        error = "cannot convert the sound " + fileName + ": " + averror(status);
+    // libavcodec's own limit for any picture (av_image_check_size).
+    const int64_t area = static_cast<int64_t>(settings.width + 128) * (settings.height + 128);
+    const int sideLimit = name == "libvpx" ? 16383 : maxPictureSide;  // VP8 keeps 14 bits a side
+    if (area >= INT_MAX / 8 || settings.width > sideLimit || settings.height > sideLimit) {
+        error = "--size " + size + " is too large for " + format +
+                ": (width + 128) x (height + 128) must stay below " + std::to_string(INT_MAX / 8) +
+                " and each side within " + std::to_string(sideLimit) +
+                " (16254x16254 is the largest square)";
         return false;
     }
     return true;
@@ -512,6 +481,7 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
     av_log_set_level(AV_LOG_QUIET);
     VideoFile* file = new VideoFile;
     file->settings = settings;
+    file->seekable = seekable;
     const ContainerCodecs& codecs = codecsOf(settings.container);
     int status = avformat_alloc_output_context2(&file->format, nullptr, codecs.name, path.c_str());
     file->packet = av_packet_alloc();
@@ -527,7 +497,7 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
     }
     status = avio_open(&file->format->pb, path.c_str(), AVIO_FLAG_WRITE);
     if (status < 0) {
-        error = "cannot write " + path + ": " + averror(status);
+        error = "cannot write " + settings.outputName + ": " + averror(status);
         freeVideoFile(file);
         return nullptr;
     }
@@ -535,12 +505,17 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
     if (settings.container == VideoContainer::mp4) {
         // A file on disk gets its index at the front, so players start at once; a pipe gets
         // fragments, which need no going back.
-        av_dict_set(&options, "movflags", seekable ? "+faststart" : "+frag_keyframe+empty_moov", 0);
+        // delay_moov writes the header with the first fragment, when the streams' first
+        // instants are known: an edit list then starts the picture at 0, not after the
+        // encoder's reordering delay.
+        av_dict_set(
+            &options, "movflags",
+            seekable ? "+faststart" : "+frag_keyframe+empty_moov+delay_moov+default_base_moof", 0);
     }
     status = avformat_write_header(file->format, &options);
     av_dict_free(&options);
     if (status < 0) {
-        error = "cannot write " + path + ": " + averror(status);
+        error = "cannot write " + settings.outputName + ": " + averror(status);
         freeVideoFile(file);
         return nullptr;
     }
@@ -559,20 +534,20 @@ bool closeVideoFile(VideoFile* file, std::string& error) {
         sendFrame(*file, file->video, file->videoStream, nullptr);
     }
     if (!file->failed && file->audio != nullptr) {
-        if (sendSoundUntil(*file, soundSampleAtPicture(*file, file->picturesEncoded), true)) {
+        if (sendSoundUntil(*file, soundSampleAtPicture(*file, file->picturesEncoded, true), true)) {
             sendFrame(*file, file->audio, file->audioStream, nullptr);
         }
     }
     if (!file->failed) {
         const int wrote = av_write_trailer(file->format);
         if (wrote < 0) {
-            fail(*file, "could not finish the video", wrote);
+            fail(*file, "could not finish " + file->settings.outputName, wrote);
         }
     }
     if (!file->failed && !(file->format->oformat->flags & AVFMT_NOFILE)) {
         const int closed = avio_closep(&file->format->pb);
         if (closed < 0) {
-            fail(*file, "could not write the video", closed);
+            fail(*file, "could not write " + file->settings.outputName, closed);
         }
     }
     const bool ok = !file->failed;

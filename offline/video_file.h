@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "offline/render_defaults.h"
+#include "offline/sound_track.h"
 
 enum class VideoContainer { mp4, mkv, webm };
 
@@ -16,20 +17,6 @@ bool containerFromFileName(const std::string& fileName, VideoContainer& containe
 bool containerFromFormatName(const std::string& formatName, VideoContainer& container);
 const char* containerName(VideoContainer container);
 
-// A sound track as the show reads it, converted for the encoders: planar float samples, one
-// or two channels (more are mixed down to two), at the encoders' rate.
-struct VideoSound {
-    int rate = 0;
-    int channels = 0;
-    std::vector<float> planes[2];
-};
-
-constexpr int videoSoundRate = 48000;  // Opus's own rate, and one that every AAC player takes
-
-// Reads a WAVE file with the show's own sound library and resamples it. False with a one-line
-// reason when it cannot be read or holds no sound.
-bool loadVideoSound(const std::string& fileName, VideoSound& sound, std::string& error);
-
 struct VideoSettings {
     VideoContainer container = VideoContainer::mp4;
     int width = defaultPictureWidth;
@@ -38,7 +25,14 @@ struct VideoSettings {
     int quality = defaultVideoQuality;  // 0 (smallest file) to maxVideoQuality (best picture)
     int64_t soundFromMs = 0;  // the show's instant of the first frame: the sound starts there
     const VideoSound* sound = nullptr;  // null: the file has the picture only
+    std::string outputName;  // what the user named, for messages ("standard output" for "-")
 };
+
+// Says whether the encoder the container uses takes the picture size: H.264 (libx264, 4:2:0)
+// needs even sides; every encoder is held to libavcodec's picture limit,
+// (width + 128) * (height + 128) below 2^28, and VP9 to sides of at most 16384. False with a
+// line that says what the container needs and a size near the one asked for that fits.
+bool videoSizeFits(const VideoSettings& settings, std::string& error);
 
 // Says whether this machine's libraries carry the encoders the container needs. False with a
 // line that names the missing encoder and a container that would work.

@@ -1,5 +1,8 @@
 // A video file (MP4, Matroska, WebM) with the show's sound track, encoded on the video file's
 // own thread beside the drawing.
+#include <algorithm>
+
+#include "anim/schedule.h"
 #include "offline/render_output.h"
 #include "offline/render_report.h"
 
@@ -22,11 +25,21 @@ void dropVideo(void* context) {
 // video then has the picture only.
 bool loadSoundTrack(const RenderOptions& options, VideoSound& sound, bool& haveSound,
                     std::string& error) {
-    haveSound = loadVideoSound(options.sound, sound, error);
+    SoundRequest request;
+    request.fileName = options.sound;
+    request.regularOnly = !options.soundGiven;
+    request.fromMs = options.fromMs;
+    request.lastMs = options.toMs >= 0 ? std::min<int64_t>(options.toMs, showEndMs) : showEndMs;
+    bool missing = false;
+    haveSound = loadVideoSound(request, sound, error, missing);
     if (!haveSound && !options.soundGiven) {
         if (!options.quiet) {
-            report("note: no readable " + options.sound +
-                   " in the working directory, the video has the picture only");
+            // The default is looked for in the working directory, then in the installed folder.
+            const bool here = options.sound.find('/') == std::string::npos;
+            report(missing
+                       ? "note: no " + options.sound + (here ? " in the working directory" : "") +
+                             ", the video has the picture only"
+                       : "note: " + error + "; the video has the picture only");
         }
         error.clear();
         return true;
@@ -58,7 +71,9 @@ bool openVideoFileOutput(const VideoSettings& settings, OutputFile& file, Render
     // written straight through goes to the descriptor, in pieces that need no going back.
     const bool seekable = !file.temporary.empty();
     const std::string path = seekable ? file.temporary : "pipe:" + std::to_string(file.descriptor);
-    VideoFile* video = openVideoFile(path, seekable, settings, error);
+    VideoSettings named = settings;
+    named.outputName = file.name;  // messages name what the user named, not the temporary
+    VideoFile* video = openVideoFile(path, seekable, named, error);
     if (video == nullptr) {
         return false;
     }

@@ -8,6 +8,7 @@ add_dependencies(pp_offline_test_support pp-render)
 
 pp_add_test(offline_unit_tests LABELS unit
     SOURCES offline/render_options_test.cpp offline/y4m_stream_test.cpp
+            offline/sound_track_test.cpp
     LIBS pp_offline)
 pp_add_test(pp_render_cli_tests LABELS unit
     SOURCES offline/pp_render_cli_test.cpp offline/output_file_test.cpp
@@ -61,3 +62,13 @@ if(NOT PP_SANITIZE)
         set_tests_properties(offline_valgrind PROPERTIES LABELS "gl;valgrind" TIMEOUT 900)
     endif()
 endif()
+
+# The README's and docs' example commands, run as written in a copy of show/ (smaller and
+# shorter), and the installed pp-render run from an empty folder.
+add_test(NAME doc_examples
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/doc_examples.sh ${PROJECT_SOURCE_DIR}
+                 ${PROJECT_BINARY_DIR})
+add_test(NAME installed_render
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/installed_render.sh ${PROJECT_SOURCE_DIR}
+                 ${PROJECT_BINARY_DIR})
+set_tests_properties(doc_examples installed_render PROPERTIES LABELS e2e SKIP_RETURN_CODE 77)

@@ -46,3 +46,17 @@ xvfb_start() {
     fi
     export DISPLAY=":$number"
 }
+
+# For a test script: its own Xvfb of the given size where Xvfb is installed, else the display it
+# was given. Fails the test (status 1) when Xvfb does not start, and skips it (status 77, as
+# CTest's SKIP_RETURN_CODE) when there is no display at all.
+xvfb_for_test() {
+    if command -v Xvfb >/dev/null 2>&1 && ! xvfb_start "$1"; then
+        echo "FAIL: cannot start Xvfb"
+        exit 1
+    fi
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "no X display: skipped"
+        exit 77
+    fi
+}

@@ -19,14 +19,7 @@ trap 'rm -rf "$dir"' EXIT
 # by when each tick was due, so its length must not depend on that. Without Xvfb the show runs
 # on the display given, if any.
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/../../scripts/lib/xvfb.sh"
-if command -v Xvfb >/dev/null 2>&1 && ! xvfb_start 1920x1080; then
-    echo "FAIL: cannot start Xvfb"
-    exit 1
-fi
-if [ -z "${DISPLAY:-}" ]; then
-    echo "no X display: skipped"
-    exit 77
-fi
+xvfb_for_test 1920x1080
 for f in "$@"; do
     cp "$f" "$dir/" || exit 1
 done

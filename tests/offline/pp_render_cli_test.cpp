@@ -1,9 +1,13 @@
 // How the pp-render program answers requests it cannot carry out; none of these needs a display.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "anim/schedule.h"
 #include "tests/offline/tool_support.h"
@@ -20,6 +24,55 @@ TEST(RenderCommandLine, HelpAndBadArguments) {
     EXPECT_EQ(bad.exitStatus, 2);
     EXPECT_EQ(bad.err.rfind("pp-render: --at wants milliseconds", 0), 0u) << bad.err;
     EXPECT_NE(bad.err.find("--help"), std::string::npos) << bad.err;
+}
+
+TEST(RenderCommandLine, VersionAndAnUnreachableDisplayAreOneLineEach) {
+    const ToolRun version = runTool({"--version"}, false);
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out.rfind("pp-render ", 0), 0u) << version.out;
+    EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1) << version.out;
+    EXPECT_TRUE(version.err.empty()) << version.err;
+
+    // A display with no server behind it: the tool's own line, not the GL library's.
+    const ToolRun away =
+        runShell("DISPLAY=/nonexistent/pp-render-test:0 " +
+                 toolCommand({"--at", "0", "--quiet", "-o", "pp-render-test-away.png"}));
+    EXPECT_EQ(away.exitStatus, 1);
+    EXPECT_EQ(away.err.rfind("pp-render: cannot open the X display", 0), 0u) << away.err;
+    EXPECT_EQ(std::count(away.err.begin(), away.err.end(), '\n'), 1) << away.err;
+}
+
+// A picture or a Y4M stream under a name that says another kind of file is refused before
+// anything is opened: no display is needed to hear so, and the file is not made.
+TEST(RenderCommandLine, WritesOnlyWhatTheNameSays) {
+    const struct {
+        std::vector<std::string> args;
+        bool refused;
+    } cases[] = {
+        {{"--at", "1000", "-o", "pp-render-test.jpg"}, true},
+        {{"--at", "1000", "-o", "pp-render-test.y4m"}, true},
+        {{"--at", "1000", "-o", "png"}, true},
+        {{"--y4m", "-o", "pp-render-test.mp4"}, true},
+        {{"--y4m", "-o", "pp-render-test.png"}, true},
+        {{"--y4m", "-o", "pp-render-test"}, true},
+        // Accepted, and then stopped by the missing display.
+        {{"--at", "1000", "-o", "pp-render-test.PNG"}, false},
+        {{"--y4m", "-o", "pp-render-test.Y4m"}, false},
+        {{"--y4m", "-o", "/dev/null"}, false},
+        {{"--at", "1000", "-o", "/dev/null"}, false},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runTool(c.args, false);
+        const std::string& name = c.args.back();
+        EXPECT_EQ(run.exitStatus, c.refused ? 2 : 1) << name << ": " << run.err;
+        EXPECT_EQ(run.err.find("no X display") == std::string::npos, c.refused) << run.err;
+        if (c.refused) {
+            EXPECT_NE(run.err.find("\"" + name + "\""), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        }
+        std::ifstream made(name);
+        EXPECT_TRUE(name == "/dev/null" || !made.good()) << name << " was made";
+    }
 }
 
 TEST(RenderCommandLine, FailsBeforeDrawingWhenTheTextureOrTheDisplayIsMissing) {
@@ -61,4 +114,36 @@ TEST(RenderCommandLine, InstantsAfterTheShowAreBadArgumentsAndTouchNothing) {
         << picture.err;
     std::ifstream none(existing);
     EXPECT_FALSE(none.good()) << "nothing is created";
+}
+
+// Refused before anything is read or drawn (there is no display here), with what would work.
+TEST(RenderCommandLine, RefusesSizesAndOutputsTheVideoCannotTake) {
+    const struct {
+        std::vector<std::string> args;
+        const char* redirect;  // for the shell, after the command
+        const char* said;
+    } cases[] = {
+        {{"--size", "321x241", "-o", "pp-render-test-odd.mp4"},
+         "",
+         "needs an even width and "
+         "height; --size 322x242"},
+        {{"--size", "320x241", "-o", "pp-render-test-odd.mkv"}, "", "--size 320x242 would do"},
+        {{"--size", "16382x16382", "-o", "pp-render-test.webm"}, "", "is too large for .webm"},
+        {{"--size", "16382x16382", "-o", "pp-render-test.mp4"}, "", "is too large for .mp4"},
+        // Where the messages go: the frames would be mixed with them.
+        {{"--format", "mp4", "-o", "/dev/stderr"}, "", "standard error goes there too"},
+        {{"--y4m", "-o", "-"}, " 2>&1", "standard error goes there too"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runShell("env -u DISPLAY " + toolCommand(c.args) + c.redirect);
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(run.exitStatus, 2) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_EQ(said.find("X display"), std::string::npos) << said;
+    }
+    for (const char* made : {"pp-render-test-odd.mp4", "pp-render-test-odd.mkv",
+                             "pp-render-test.webm", "pp-render-test.mp4"}) {
+        struct stat s = {};
+        EXPECT_NE(stat(made, &s), 0) << made << " is made";
+    }
 }

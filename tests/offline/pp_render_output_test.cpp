@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +16,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "offline/y4m_stream.h"
 #include "tests/offline/tool_support.h"
@@ -83,19 +81,6 @@ pid_t startTool(const std::vector<std::string>& args, const std::string& errors)
     return child;
 }
 
-// Waits up to a minute for the condition; false when it never held.
-template <typename Condition>
-bool waitFor(Condition condition) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-}
-
 }  // namespace
 
 TEST(RenderOutput, AFailedWriteRemovesNothingThatWasThere) {
@@ -135,7 +120,8 @@ TEST(RenderOutput, AFailedWriteRemovesNothingThatWasThere) {
     // (one write) and the video (many).
     for (const auto& request : {std::vector<std::string>{"--at", "30000", "--size", "320x240"},
                                 std::vector<std::string>{"--y4m", "--size", "64x48"}}) {
-        const std::string path = dir + "/mine";
+        const std::string name = request[0] == "--at" ? "mine.png" : "mine.y4m";
+        const std::string path = dir + "/" + name;
         std::ofstream(path) << "the user's own file";
         std::vector<std::string> args = request;
         args.insert(args.end(), {"--quiet", "-o", path});
@@ -143,8 +129,9 @@ TEST(RenderOutput, AFailedWriteRemovesNothingThatWasThere) {
         EXPECT_EQ(run.exitStatus, 1) << request[0] << ": " << run.err;
         EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
         EXPECT_EQ(fileContents(path), "the user's own file");
-        EXPECT_EQ(directoryEntries(dir), (std::set<std::string>{"full", "fifo", "mine"}))
+        EXPECT_EQ(directoryEntries(dir), (std::set<std::string>{"full", "fifo", name}))
             << "no temporary is left";
+        fs::remove(path);
     }
     fs::remove_all(dir);
 }
@@ -170,7 +157,8 @@ TEST(RenderOutput, FinishesWithItsStandardDescriptorsClosed) {
 TEST(RenderOutput, ASignalStopsTheVideoAfterAWholeFrame) {
     const int width = 160;
     const int height = 120;
-    for (const int signalNumber : {SIGINT, SIGTERM}) {
+    // SIGHUP is what a closed terminal or a dropped ssh session sends.
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         const std::string dir = makeScratchDirectory("pp-render-output-test");
         const std::string video = dir + "/show.y4m";
         const std::string errors = dir + "/errors.txt";
@@ -183,16 +171,7 @@ TEST(RenderOutput, ASignalStopsTheVideoAfterAWholeFrame) {
         // Wait until a few frames are in the temporary beside the video, then stop the run.
         const std::size_t wanted =
             y4mHeader(width, height, 50).size() + 3 * y4mFrameBytes(width, height);
-        const bool started = waitFor([&] {
-            for (const auto& entry : fs::directory_iterator(dir)) {
-                std::error_code ignored;
-                if (entry.path().filename().string().rfind(".show.y4m.", 0) == 0 &&
-                    fs::file_size(entry.path(), ignored) >= wanted) {
-                    return true;
-                }
-            }
-            return false;
-        });
+        const bool started = waitForTemporary(dir, "show.y4m", wanted);
         kill(child, started ? signalNumber : SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -205,14 +184,74 @@ TEST(RenderOutput, ASignalStopsTheVideoAfterAWholeFrame) {
         EXPECT_GE(frames, 3u);
         EXPECT_LT(frames, 3530u) << "the whole show: the signal came too late to test anything";
         const std::string message = fileContents(errors);
-        EXPECT_NE(message.find(std::string("stopped by ") +
-                               (signalNumber == SIGINT ? "SIGINT" : "SIGTERM") + " after " +
+        const char* name = signalNumber == SIGINT    ? "SIGINT"
+                           : signalNumber == SIGTERM ? "SIGTERM"
+                                                     : "SIGHUP";
+        EXPECT_NE(message.find(std::string("stopped by ") + name + " after " +
                                std::to_string(frames) + " whole frames"),
                   std::string::npos)
             << message;
         EXPECT_EQ(directoryEntries(dir), (std::set<std::string>{"errors.txt", "show.y4m"}));
         fs::remove_all(dir);
     }
+}
+
+// Any other signal that ends a program still ends it, and takes the hidden temporary with it.
+TEST(RenderOutput, ASignalThatEndsTheProgramLeavesNoTemporary) {
+    for (const int signalNumber : {SIGUSR1, SIGALRM, SIGQUIT, SIGRTMIN + 3}) {
+        const std::string dir = makeScratchDirectory("pp-render-output-test");
+        const std::string video = dir + "/show.y4m";
+        const std::string errors = dir + "/errors.txt";
+        std::ofstream(video) << "the user's older video";
+        const pid_t child = startTool({"--y4m", "--size", "64x48", "-o", video}, errors);
+        ASSERT_GT(child, 0);
+        const std::size_t wanted = y4mHeader(64, 48, 50).size() + y4mFrameBytes(64, 48);
+        const bool started = waitForTemporary(dir, "show.y4m", wanted);
+        kill(child, started ? signalNumber : SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(started) << "no frames within a minute";
+        ASSERT_TRUE(WIFSIGNALED(status)) << signalNumber;
+        EXPECT_EQ(WTERMSIG(status), signalNumber);
+        EXPECT_EQ(fileContents(video), "the user's older video");
+        EXPECT_EQ(directoryEntries(dir), (std::set<std::string>{"errors.txt", "show.y4m"}))
+            << signalNumber;
+        fs::remove_all(dir);
+    }
+}
+
+// The default texture and sound track are read only when they are regular files: FIFOs of
+// their names that nobody writes to leave plain cubes and a silent video, with the notes.
+TEST(RenderOutput, DefaultInputsThatAreFifosDoNotHoldTheRun) {
+    const std::string dir = makeScratchDirectory("pp-render-output-test");
+    ASSERT_EQ(mkfifo((dir + "/skin.bmp").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir + "/bla_11.wav").c_str(), 0600), 0);
+    // timeout turns a run that waits on a FIFO into a failure.
+    const ToolRun run = runShell("cd '" + dir + "' && timeout 120 " +
+                                 toolCommand({"--to", "400", "--size", "32x24", "-o", "v.mkv"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("bla_11.wav: it is not a regular file; the video has the picture only"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("skin.bmp"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("picture only, mkv"), std::string::npos) << run.err;
+    fs::remove_all(dir);
+}
+
+// An output the shell's ">" could not replace is refused before anything is drawn.
+TEST(RenderOutput, AFileTheUserCannotReplaceIsRefusedAtOnce) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may replace any file";
+    }
+    const std::string dir = makeScratchDirectory("pp-render-output-test");
+    const std::string locked = dir + "/locked.y4m";
+    std::ofstream(locked) << "kept";
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    const ToolRun run = runTool({"--y4m", "--size", "16x16", "--quiet", "-o", locked});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "pp-render: cannot write to " + locked + ": Permission denied\n");
+    EXPECT_EQ(directoryEntries(dir), (std::set<std::string>{"locked.y4m"}));
+    fs::remove_all(dir);
 }
 
 TEST(RenderOutput, TakesTheTextureThroughAPipeOrSaysWhyNot) {

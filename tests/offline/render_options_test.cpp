@@ -31,6 +31,8 @@ TEST(RenderOptions, ReadsPictureAndVideoRequests) {
     EXPECT_EQ(o.toMs, 1000);
     EXPECT_EQ(o.output, "-");
     EXPECT_EQ(o.width * 10000 + o.height, 1280 * 10000 + 720);  // the default size
+
+    ASSERT_TRUE(parse({"--at", "1", "-o", "a.png", "--"}, o, error)) << error;  // -- ends them
 }
 
 TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
@@ -55,6 +57,9 @@ TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
         {"--at", "10", "--frobnicate", "-o", "x"},  // unknown option
         {"--at", "10", "-o", "x", "extra"},         // stray argument
         {"--y4m=yes", "-o", "x"},                   // a switch with a value
+        {"--at", "10", "--at", "20", "-o", "x"},    // given twice: which one?
+        {"--y4m", "-o", "x", "--output=y"},         // the same option, spelled otherwise
+        {"--at", "10", "-o", "x", "--", "y"},       // no arguments after the options
     };
     for (const auto& args : bad) {
         RenderOptions o;
@@ -86,5 +91,5 @@ TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << name << ": " << error;
         ++shown;
     }
-    EXPECT_EQ(shown, 14);
+    EXPECT_EQ(shown, 15);
 }

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "offline/output_file.h"
 #include "offline/png_file.h"
@@ -96,6 +98,31 @@ ToolRun runShell(const std::string& line) {
 
 ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
     return runShell((withDisplay ? "" : "env -u DISPLAY ") + toolCommand(args));
+}
+
+bool waitUntil(const std::function<bool()>& condition) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+bool waitForTemporary(const std::string& dir, const std::string& name, std::size_t bytes) {
+    const std::string prefix = "." + name + ".";
+    return waitUntil([&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            std::error_code ignored;
+            if (entry.path().filename().string().rfind(prefix, 0) == 0 &&
+                std::filesystem::file_size(entry.path(), ignored) >= bytes) {
+                return true;
+            }
+        }
+        return false;
+    });
 }
 
 std::string makeScratchDirectory(const std::string& prefix) {

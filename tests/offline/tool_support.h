@@ -1,6 +1,7 @@
 // Helpers for the pp-render tests: PNG files in and out, picture comparison, running the tool.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +39,13 @@ std::string toolCommand(const std::vector<std::string>& args);
 // Runs a shell command line (pipes, redirections, ulimit) with its standard output and error
 // captured; the line's own redirections apply inside those.
 ToolRun runShell(const std::string& line);
+
+// Polls the condition until it holds, and says true; false when it has not held within a
+// minute, a guard against a run that hangs, far beyond what the awaited event takes.
+bool waitUntil(const std::function<bool()>& condition);
+// Waits as waitUntil does for the hidden temporary that pp-render writes beside dir/name
+// (".name.XXXXXX") to hold at least the given number of bytes.
+bool waitForTemporary(const std::string& dir, const std::string& name, std::size_t bytes);
 
 // A new empty directory in the working directory, its name starting with prefix; empty when it
 // cannot be made. The test removes it (std::filesystem::remove_all) when done.
