@@ -618,30 +618,35 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     }
 }
 
-void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+namespace {
+
+// Keeps a viewport or scissor rectangle as GL does: refused between glBegin and glEnd, and with
+// a negative side. False when it was refused.
+bool keepRect(int (&into)[4], GLint x, GLint y, GLsizei width, GLsizei height) {
     if (refusedInPrimitive()) {
-        return;
+        return false;
     }
     if (width < 0 || height < 0) {
         setError(GL_INVALID_VALUE);
-        return;
+        return false;
     }
     const int rect[4] = {x, y, width, height};
-    std::memcpy(gl.viewport, rect, sizeof rect);
-    setViewportRect(x, y, width, height);
+    std::memcpy(into, rect, sizeof rect);
+    return true;
+}
+
+}  // namespace
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (keepRect(gl.viewport, x, y, width, height)) {
+        setViewportRect(x, y, width, height);
+    }
 }
 
 void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
-    if (refusedInPrimitive()) {
-        return;
+    if (keepRect(gl.scissorBox, x, y, width, height)) {
+        setScissorRect(x, y, width, height);
     }
-    if (width < 0 || height < 0) {
-        setError(GL_INVALID_VALUE);
-        return;
-    }
-    const int rect[4] = {x, y, width, height};
-    std::memcpy(gl.scissorBox, rect, sizeof rect);
-    setScissorRect(x, y, width, height);
 }
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
