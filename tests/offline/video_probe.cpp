@@ -93,6 +93,7 @@ VideoProbe probeVideo(const std::string& path, int64_t keepFrame) {
     }
     probe.opened = true;
     probe.container = format->iformat->name;
+    int64_t statedAudioSamples = -1;
     Decoder video;
     Decoder audio;
     for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -107,6 +108,11 @@ VideoProbe probeVideo(const std::string& path, int64_t keepFrame) {
             probe.audioStreams += 1;
             probe.sampleRate = p->sample_rate;
             probe.channels = p->ch_layout.nb_channels;
+            const AVStream* stream = format->streams[i];
+            if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+                statedAudioSamples = av_rescale_q(stream->duration, stream->time_base,
+                                                  AVRational{1, p->sample_rate});
+            }
             openDecoder(format, static_cast<int>(i), audio);
         }
     }
@@ -131,6 +137,11 @@ VideoProbe probeVideo(const std::string& path, int64_t keepFrame) {
         probe.videoSeconds = static_cast<double>(probe.videoFrames) / probe.fps;
     }
     if (probe.sampleRate > 0) {
+        probe.decodedAudioSeconds = static_cast<double>(probe.sound.size()) / probe.sampleRate;
+        if (statedAudioSamples >= 0 &&
+            statedAudioSamples < static_cast<int64_t>(probe.sound.size())) {
+            probe.sound.resize(static_cast<std::size_t>(statedAudioSamples));
+        }
         probe.audioSeconds = static_cast<double>(probe.sound.size()) / probe.sampleRate;
     }
     av_frame_free(&frame);
