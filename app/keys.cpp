@@ -1,6 +1,6 @@
 #include "app/keys.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include "anim/scene_state.h"

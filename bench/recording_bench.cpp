@@ -17,6 +17,7 @@
 
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
+#include "offline/render_context.h"
 #include "offline/render_defaults.h"
 #include "offline/show_recording.h"
 #include "offline/y4m_stream.h"
@@ -77,7 +78,8 @@ int main(int argc, char** argv) {
     }
     std::string error;
     OffscreenTarget target;
-    if (!openRenderContext(error) || !createOffscreenTarget(target, width, height, error)) {
+    if (openRenderContext(RenderDevice::automatic, error) != ContextOpened::yes ||
+        !createOffscreenTarget(target, width, height, error)) {
         std::fprintf(stderr, "recording_bench: %s\n", error.c_str());
         return 1;
     }
@@ -110,9 +112,10 @@ int main(int argc, char** argv) {
     const double readEach = (nowMs() - readStart) / readBacks;
     const double n = static_cast<double>(sink.pictures);
     std::printf(
-        "whole show %dx%d at %d fps: %ld pictures of %lld frames in %.1f s (%.1f pictures/s)\n",
-        width, height, fps, sink.pictures, static_cast<long long>(result.framesDrawn), total / 1e3,
-        n / (total / 1e3));
+        "whole show %dx%d at %d fps on %s: %ld pictures of %lld frames in %.1f s (%.1f "
+        "pictures/s)\n",
+        width, height, fps, renderContextName().c_str(), sink.pictures,
+        static_cast<long long>(result.framesDrawn), total / 1e3, n / (total / 1e3));
     std::printf(
         "per written frame, ms: step+draw %.2f, read-back %.2f, convert %.2f, write %.2f, "
         "total %.2f\n",

@@ -1,90 +1,10 @@
 #define GL_GLEXT_PROTOTYPES
 #include "offline/offscreen_target.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <X11/Xlib.h>
 
-#include <cstdlib>
 #include <cstring>
-
-#include "process/heap_tuning.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
-namespace {
-
-bool hasExtension(const char* name) {
-    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (all == nullptr) {
-        return false;
-    }
-    const std::size_t length = std::strlen(name);
-    for (const char* p = std::strstr(all, name); p != nullptr; p = std::strstr(p + 1, name)) {
-        const bool startsWord = p == all || p[-1] == ' ';
-        const bool endsWord = p[length] == ' ' || p[length] == '\0';
-        if (startsWord && endsWord) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A connection to the X display that DISPLAY names; null with the reason when there is none.
-Display* openDisplay(std::string& error) {
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || name[0] == '\0') {
-        error = "no X display: set DISPLAY (a virtual one such as Xvfb serves)";
-        return nullptr;
-    }
-    // freeglut would end the process with its own message; asked first, the tool says so itself.
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        error = std::string("cannot open the X display \"") + name +
-                "\": no X server there, or it refused the connection";
-    }
-    return display;
-}
-
-}  // namespace
-
-bool openRenderContext(std::string& error) {
-    Display* display = openDisplay(error);
-    if (display == nullptr) {
-        return false;
-    }
-    keepFrameBuffersInHeap();
-    // GLUT gets a command line of its own, so none of ours is taken for a GLUT option.
-    int argc = 1;
-    char name[] = "pp-render";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowSize(64, 64);
-    glutCreateWindow("pp-render");
-    // Closed only now that GLUT holds a connection of its own: an X server resets when its last
-    // client leaves, and refuses connections while it does.
-    XCloseDisplay(display);
-    glutDisplayFunc([] {});  // the window is never shown; freeglut insists on a display callback
-    glutHideWindow();
-    glutMainLoopEvent();
-    if (!hasExtension("GL_ARB_framebuffer_object")) {
-        error = std::string("the OpenGL renderer (") +
-                reinterpret_cast<const char*>(glGetString(GL_RENDERER)) +
-                ") offers no framebuffer objects (GL_ARB_framebuffer_object)";
-        return false;
-    }
-    return true;
-}
-
-void checkLeaksBeforeExit() {
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-}
 
 bool createOffscreenTarget(OffscreenTarget& target, int width, int height, std::string& error) {
     GLint maxSide = 0;

@@ -10,6 +10,7 @@
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
 #include "offline/output_file.h"
+#include "offline/render_context.h"
 #include "offline/render_options.h"
 #include "offline/render_output.h"
 #include "offline/render_report.h"
@@ -45,25 +46,26 @@ bool requestIsSensible(const RenderOptions& options, std::string& error) {
     return true;
 }
 
-// The texture, the display and the offscreen target, with the show's GL state set up as the
-// program sets it up; texture names the file the cubes wear (empty: untextured). False with the
-// reason.
-bool openDrawing(const RenderOptions& options, OffscreenTarget& target, std::string& texture,
-                 std::string& error) {
+// The texture, the GL context and the offscreen target, with the show's GL state set up as the
+// program sets it up; texture names the file the cubes wear (empty: untextured). 0, or the exit
+// status to end with and the reason: a GPU asked for and not there is a bad request.
+int openDrawing(const RenderOptions& options, OffscreenTarget& target, std::string& texture,
+                std::string& error) {
     BitmapImage image = {};
     if (!loadRenderTexture(options, image, error)) {
-        return false;
+        return exitFailed;
     }
     texture = image.pixels == nullptr ? "" : options.texture.empty() ? "skin.bmp" : options.texture;
-    if (!openRenderContext(error) ||
+    const ContextOpened context = openRenderContext(options.device, error);
+    if (context != ContextOpened::yes ||
         !createOffscreenTarget(target, options.width, options.height, error)) {
         releaseBitmap(image);
-        return false;
+        return context == ContextOpened::noGpu ? exitUsage : exitFailed;
     }
     initLightingAndDepth();
     uploadCubeTexture(image);
     releaseBitmap(image);
-    return true;
+    return 0;
 }
 
 int run(int argc, char** argv) {
@@ -91,10 +93,14 @@ int run(int argc, char** argv) {
     VideoSettings settings;
     OffscreenTarget target;
     std::string texture;
-    if ((options.videoFile && !prepareVideoFile(options, sound, settings, error)) ||
-        !openDrawing(options, target, texture, error)) {
+    if (options.videoFile && !prepareVideoFile(options, sound, settings, error)) {
         report(error);
         return exitFailed;
+    }
+    const int drawing = openDrawing(options, target, texture, error);
+    if (drawing != 0) {
+        report(error);
+        return drawing;
     }
     stopOnSignals();
 

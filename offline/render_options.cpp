@@ -172,6 +172,24 @@ bool readOutput(const std::string& name, const std::string& value, OptionsRead& 
     return true;
 }
 
+bool readDevice(const std::string& name, const std::string& value, OptionsRead& read,
+                std::string& error) {
+    const struct {
+        const char* name;
+        RenderDevice device;
+    } devices[] = {{"auto", RenderDevice::automatic},
+                   {"software", RenderDevice::software},
+                   {"gpu", RenderDevice::gpu}};
+    for (const auto& d : devices) {
+        if (value == d.name) {
+            read.options->device = d.device;
+            return true;
+        }
+    }
+    error = name + " wants auto, software or gpu, not \"" + value + "\"";
+    return false;
+}
+
 bool readY4m(const std::string&, const std::string&, OptionsRead& read, std::string&) {
     read.options->y4m = true;
     return true;
@@ -237,6 +255,9 @@ const OptionEntry optionTable[] = {
     {{"--texture", nullptr}, OptionArgument::value, readTexture, "--texture FILE",
      "the cube texture, a Windows bitmap (default: skin.bmp from the working\n"
      "directory, as the show reads it; without one the cubes are untextured)"},
+    {{"--device", nullptr}, OptionArgument::value, readDevice, "--device D",
+     "what draws: auto (default: a GPU where EGL offers one, else the processor),\n"
+     "software (Mesa's llvmpipe on the processor) or gpu (a GPU, or refuse)"},
     {{"-o", "--output"}, OptionArgument::value, readOutput, "-o, --output F",
      "where to write; - is standard output"},
     {{"--quiet", nullptr}, OptionArgument::none, readQuiet, "--quiet",
@@ -455,7 +476,7 @@ Plays the PP show on a virtual clock and writes what it shows, without a window 
 
 )";
     const char* const foot = R"(
-Needs an X display for its OpenGL context (Xvfb serves); it draws into an offscreen buffer.
+Draws offscreen in an OpenGL context from EGL: no X display or window is needed.
 A file is written under a temporary name beside it and takes its place only when complete;
 standard output, FIFOs and devices are written straight through. SIGINT, SIGTERM or SIGHUP
 stops a video after the frame in hand and keeps the whole frames written.

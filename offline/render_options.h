@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "offline/render_context.h"
 #include "offline/render_defaults.h"
 #include "offline/video_file.h"
 
@@ -25,6 +26,7 @@ struct RenderOptions {
     std::string output;   // "-" is standard output
     std::string texture;  // empty: "skin.bmp" from the working directory, as the program reads it
     bool quiet = false;
+    RenderDevice device = RenderDevice::automatic;
 };
 
 // Reads the arguments after the program name. False with a one-line reason when they do not

@@ -21,13 +21,15 @@ void reportRunSummary(const RenderOptions& options, const RunTally& run) {
             run.sound.empty() ? ", picture only" : " with the sound track " + run.sound;
         std::fprintf(stderr,
                      "pp-render: %s%s, %s, in %.1f s (%.1f frames/s), %lld show frames stepped, "
-                     "%s\n",
+                     "%s, drawn by %s\n",
                      written, sound.c_str(), containerName(options.container), run.seconds,
                      static_cast<double>(run.frames) / run.seconds,
-                     static_cast<long long>(run.framesDrawn), texture.c_str());
+                     static_cast<long long>(run.framesDrawn), texture.c_str(),
+                     run.renderer.c_str());
     } else {
-        std::fprintf(stderr, "pp-render: %s, %lld show frames drawn, in %.1f s, %s\n", written,
-                     static_cast<long long>(run.framesDrawn), run.seconds, texture.c_str());
+        std::fprintf(stderr, "pp-render: %s, %lld show frames drawn, in %.1f s, %s, drawn by %s\n",
+                     written, static_cast<long long>(run.framesDrawn), run.seconds, texture.c_str(),
+                     run.renderer.c_str());
     }
 }
 

@@ -21,10 +21,11 @@ struct RunTally {
     bool complete = false;  // every frame asked for was written (a stop came while finishing)
     std::string texture;    // the file the cubes wear; empty when they are untextured
     std::string sound;      // a video file's sound track; empty when it has the picture only
+    std::string renderer;   // what drew the frames, as GL names it
 };
 
 // The line that ends a finished stream: what it holds, which part of the show, how long it took,
-// and which texture and sound track it used.
+// which texture and sound track it used, and what drew it.
 void reportRunSummary(const RenderOptions& options, const RunTally& run);
 
 // The note of a stream stopped by a signal, and the status to end with.

@@ -8,6 +8,7 @@
 
 #include "anim/schedule.h"
 #include "offline/progress_line.h"
+#include "offline/render_context.h"
 #include "offline/render_output.h"
 #include "offline/render_report.h"
 #include "offline/show_recording.h"
@@ -170,5 +171,6 @@ int renderShow(const RenderOptions& options, const VideoSettings& settings,
     RunTally tally;
     tally.texture = texture;
     tally.sound = settings.sound != nullptr ? options.sound : "";
+    tally.renderer = renderContextName();
     return reportOutcome(options, result, run, quiet, file.name, tally);
 }

@@ -1,6 +1,5 @@
 #include "render/gl_setup.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include <cstdint>
@@ -37,13 +36,4 @@ void uploadCubeTexture(const BitmapImage& image) {
                  width > 0 ? image.pixels : nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-}
-
-void initGraphics() {
-    initLightingAndDepth();
-    BitmapImage image = {};
-    loadBitmap(image);
-    uploadCubeTexture(image);
-    glutFullScreen();
-    releaseBitmap(image);
 }

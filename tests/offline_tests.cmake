@@ -61,11 +61,13 @@ if(NOT PP_SANITIZE)
     if(PP_VALGRIND)
         add_test(NAME offline_valgrind
             COMMAND ${CMAKE_COMMAND} -E env LP_NUM_THREADS=0
+                ${CMAKE_CURRENT_SOURCE_DIR}/offline/under_valgrind.sh
                 ${PP_VALGRIND} --error-exitcode=1 --keep-debuginfo=yes
-                --suppressions=${CMAKE_CURRENT_SOURCE_DIR}/valgrind.supp
+                --suppressions=${CMAKE_CURRENT_SOURCE_DIR}/valgrind.supp --
                 $<TARGET_FILE:pp-render> --y4m --fps 2 --size 32x24 --texture ${PP_DEFAULT_SKIN}
                 --quiet -o offline_valgrind.y4m)
-        set_tests_properties(offline_valgrind PROPERTIES LABELS "gl;valgrind" TIMEOUT 900)
+        set_tests_properties(offline_valgrind PROPERTIES LABELS "gl;valgrind" TIMEOUT 900
+                             SKIP_RETURN_CODE 77 ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
     endif()
 endif()
 
@@ -78,3 +80,7 @@ add_test(NAME installed_render
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/installed_render.sh ${PROJECT_SOURCE_DIR}
                  ${PROJECT_BINARY_DIR})
 set_tests_properties(doc_examples installed_render PROPERTIES LABELS e2e SKIP_RETURN_CODE 77)
+
+# pp-render needs no X display: its tests run without one, whatever display the run was given.
+set_tests_properties(offline_unit_tests pp_render_cli_tests offline_gl_tests pp_render_output_tests
+                     video_file_tests PROPERTIES ENVIRONMENT_MODIFICATION "DISPLAY=unset:")

@@ -20,7 +20,8 @@ pp_add_test(screen_cover_tests LABELS unit
 # Drawing tests need an X display (Xvfb in CI) and Mesa's software renderer.
 add_library(pp_gl_test_support STATIC support/gl_context.cpp)
 target_include_directories(pp_gl_test_support PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest::gtest)
+target_link_libraries(pp_gl_test_support PUBLIC pp_render pp_test_support GTest::gtest GLUT::GLUT
+                      OpenGL::GL)
 
 pp_add_test(render_tests LABELS gl
     SOURCES render/cubes_test.cpp render/frame_test.cpp render/finale_test.cpp

@@ -1,4 +1,5 @@
-// How the pp-render program answers requests it cannot carry out; none of these needs a display.
+// How the pp-render program answers requests it cannot carry out; none of these draws: each runs
+// where EGL offers no device, so a request that is accepted stops at the GL context.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -26,24 +27,42 @@ TEST(RenderCommandLine, HelpAndBadArguments) {
     EXPECT_NE(bad.err.find("--help"), std::string::npos) << bad.err;
 }
 
-TEST(RenderCommandLine, VersionAndAnUnreachableDisplayAreOneLineEach) {
+TEST(RenderCommandLine, VersionAndAMissingRendererAreOneLineEach) {
     const ToolRun version = runTool({"--version"}, false);
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out.rfind("pp-render ", 0), 0u) << version.out;
     EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1) << version.out;
     EXPECT_TRUE(version.err.empty()) << version.err;
 
-    // A display with no server behind it: the tool's own line, not the GL library's.
-    const ToolRun away =
-        runShell("DISPLAY=/nonexistent/pp-render-test:0 " +
-                 toolCommand({"--at", "0", "--quiet", "-o", "pp-render-test-away.png"}));
-    EXPECT_EQ(away.exitStatus, 1);
-    EXPECT_EQ(away.err.rfind("pp-render: cannot open the X display", 0), 0u) << away.err;
-    EXPECT_EQ(std::count(away.err.begin(), away.err.end(), '\n'), 1) << away.err;
+    // No EGL device at all: the tool's own line, saying what it tried.
+    const ToolRun none = runTool({"--at", "0", "--quiet", "-o", "pp-render-test-none.png"}, false);
+    EXPECT_EQ(none.exitStatus, 1);
+    EXPECT_EQ(none.err.rfind("pp-render: no EGL device could give an OpenGL compatibility "
+                             "context: ",
+                             0),
+              0u)
+        << none.err;
+    EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
+
+    // A GPU asked for where there is none is a bad request; so is a device of no such kind.
+    const ToolRun gpu =
+        runTool({"--device", "gpu", "--at", "0", "--quiet", "-o", "pp-render-test-gpu.png"}, false);
+    EXPECT_EQ(gpu.exitStatus, 2);
+    EXPECT_EQ(gpu.err.rfind("pp-render: --device gpu: ", 0), 0u) << gpu.err;
+    EXPECT_NE(gpu.err.find("--device software"), std::string::npos) << gpu.err;
+    EXPECT_EQ(std::count(gpu.err.begin(), gpu.err.end(), '\n'), 1) << gpu.err;
+    const ToolRun odd = runTool({"--device", "tpu", "--at", "0", "-o", "x.png"}, false);
+    EXPECT_EQ(odd.exitStatus, 2);
+    EXPECT_NE(odd.err.find("--device wants auto, software or gpu, not \"tpu\""), std::string::npos)
+        << odd.err;
+    for (const char* made : {"pp-render-test-none.png", "pp-render-test-gpu.png", "x.png"}) {
+        std::ifstream file(made);
+        EXPECT_FALSE(file.good()) << made << " was made";
+    }
 }
 
 // A picture or a Y4M stream under a name that says another kind of file is refused before
-// anything is opened: no display is needed to hear so, and the file is not made.
+// anything is opened: no renderer is needed to hear so, and the file is not made.
 TEST(RenderCommandLine, WritesOnlyWhatTheNameSays) {
     const struct {
         std::vector<std::string> args;
@@ -55,7 +74,7 @@ TEST(RenderCommandLine, WritesOnlyWhatTheNameSays) {
         {{"--y4m", "-o", "pp-render-test.mp4"}, true},
         {{"--y4m", "-o", "pp-render-test.png"}, true},
         {{"--y4m", "-o", "pp-render-test"}, true},
-        // Accepted, and then stopped by the missing display.
+        // Accepted, and then stopped by the missing renderer.
         {{"--at", "1000", "-o", "pp-render-test.PNG"}, false},
         {{"--y4m", "-o", "pp-render-test.Y4m"}, false},
         {{"--y4m", "-o", "/dev/null"}, false},
@@ -65,7 +84,7 @@ TEST(RenderCommandLine, WritesOnlyWhatTheNameSays) {
         const ToolRun run = runTool(c.args, false);
         const std::string& name = c.args.back();
         EXPECT_EQ(run.exitStatus, c.refused ? 2 : 1) << name << ": " << run.err;
-        EXPECT_EQ(run.err.find("no X display") == std::string::npos, c.refused) << run.err;
+        EXPECT_EQ(run.err.find("no EGL device") == std::string::npos, c.refused) << run.err;
         if (c.refused) {
             EXPECT_NE(run.err.find("\"" + name + "\""), std::string::npos) << run.err;
             EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -75,7 +94,7 @@ TEST(RenderCommandLine, WritesOnlyWhatTheNameSays) {
     }
 }
 
-TEST(RenderCommandLine, FailsBeforeDrawingWhenTheTextureOrTheDisplayIsMissing) {
+TEST(RenderCommandLine, FailsBeforeDrawingWhenTheTextureOrTheRendererIsMissing) {
     const ToolRun missing = runTool({"--at", "0", "--texture", "/nonexistent/skin.bmp", "-o", "-"});
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_NE(missing.err.find("/nonexistent/skin.bmp"), std::string::npos) << missing.err;
@@ -88,13 +107,14 @@ TEST(RenderCommandLine, FailsBeforeDrawingWhenTheTextureOrTheDisplayIsMissing) {
     EXPECT_NE(wrong.err.find("not a bitmap"), std::string::npos) << wrong.err;
     EXPECT_TRUE(wrong.out.empty());
 
-    const ToolRun noDisplay = runTool({"--at", "0", "-o", "-"}, false);
-    EXPECT_EQ(noDisplay.exitStatus, 1);
-    EXPECT_NE(noDisplay.err.find("no X display"), std::string::npos) << noDisplay.err;
+    const ToolRun noRenderer = runTool({"--at", "0", "-o", "-"}, false);
+    EXPECT_EQ(noRenderer.exitStatus, 1);
+    EXPECT_NE(noRenderer.err.find("no EGL device"), std::string::npos) << noRenderer.err;
+    EXPECT_TRUE(noRenderer.out.empty());
 }
 
 TEST(RenderCommandLine, InstantsAfterTheShowAreBadArgumentsAndTouchNothing) {
-    // Judged before the display is opened (there is none here) and before the output is.
+    // Judged before the GL context is opened (there is none here) and before the output is.
     const std::string existing = "pp-render-test-existing.y4m";
     std::ofstream(existing) << "the user's video";
     const std::string afterEnd = std::to_string(showEndMs + 1);
@@ -116,7 +136,7 @@ TEST(RenderCommandLine, InstantsAfterTheShowAreBadArgumentsAndTouchNothing) {
     EXPECT_FALSE(none.good()) << "nothing is created";
 }
 
-// Refused before anything is read or drawn (there is no display here), with what would work.
+// Refused before anything is read or drawn (there is no renderer here), with what would work.
 TEST(RenderCommandLine, RefusesSizesAndOutputsTheVideoCannotTake) {
     const struct {
         std::vector<std::string> args;
@@ -135,11 +155,12 @@ TEST(RenderCommandLine, RefusesSizesAndOutputsTheVideoCannotTake) {
         {{"--y4m", "-o", "-"}, " 2>&1", "standard error goes there too"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = runShell("env -u DISPLAY " + toolCommand(c.args) + c.redirect);
+        const ToolRun run =
+            runShell(std::string(noRendererEnvironment) + " " + toolCommand(c.args) + c.redirect);
         const std::string said = run.out + run.err;
         EXPECT_EQ(run.exitStatus, 2) << said;
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
-        EXPECT_EQ(said.find("X display"), std::string::npos) << said;
+        EXPECT_EQ(said.find("no EGL device"), std::string::npos) << said;
     }
     for (const char* made : {"pp-render-test-odd.mp4", "pp-render-test-odd.mkv",
                              "pp-render-test.webm", "pp-render-test.mp4"}) {

@@ -1,6 +1,7 @@
 // The whole show on the virtual clock, drawn by the program's own frame code into an offscreen
 // target: frame counts and finale pacing, golden pictures, big pictures, a storm of input, and
-// the pp-render program's output. Needs an X display (Xvfb serves).
+// the pp-render program's output. Needs no X display: the context is EGL's, on Mesa's software
+// renderer, whatever GPU the machine has, so the pictures match the goldens made there.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "app/keys.h"
 #include "image/bitmap.h"
 #include "offline/offscreen_target.h"
+#include "offline/render_context.h"
 #include "offline/show_recording.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
@@ -31,12 +33,8 @@ bool defaultSkinLoaded = false;
 class RenderToolEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || display[0] == '\0') {
-            GTEST_SKIP() << "no X display";
-        }
         std::string error;
-        ASSERT_TRUE(openRenderContext(error)) << error;
+        ASSERT_EQ(openRenderContext(RenderDevice::software, error), ContextOpened::yes) << error;
         initLightingAndDepth();
         // The pictures show the skin the build makes for the show, as users see it.
         BitmapImage skin = {};
@@ -355,6 +353,8 @@ TEST(RenderProgram, StreamsY4mFramesToStandardOutput) {
         EXPECT_EQ(run.out.compare(header.size() + i * frameBytes, 6, "FRAME\n"), 0) << i;
     }
     EXPECT_NE(run.err.find("11 frames of 33x17"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(", drawn by " + renderContextName() + "\n"), std::string::npos)
+        << run.err;
 }
 
 TEST(RenderProgram, WritesATexturedPictureAndRefusesInstantsPastTheEnd) {
@@ -385,4 +385,25 @@ TEST(RenderProgram, WritesATexturedPictureAndRefusesInstantsPastTheEnd) {
         << late.err;
     Picture none;
     EXPECT_FALSE(readPngFile(plain, none)) << "no picture is written for a failed request";
+}
+
+// No X display is needed: with DISPLAY unset, Mesa's software renderer draws the golden picture
+// of 40 s, pixel for pixel, as it draws it in the process above.
+TEST(RenderProgram, DrawsTheGoldenPictureWithoutAnXDisplay) {
+    if (!defaultSkinLoaded) {
+        GTEST_SKIP() << "the golden pictures use the build's skin, " PP_DEFAULT_SKIN;
+    }
+    const std::string shot = "pp-render-test-no-display.png";
+    const ToolRun run = runShell(
+        "env -u DISPLAY " + toolCommand({"--at", "40000", "--size", "320x240", "--texture",
+                                         PP_DEFAULT_SKIN, "--device", "software", "-o", shot}));
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    Picture golden;
+    Picture drawn;
+    ASSERT_TRUE(readPngFile(std::string(PP_GOLDEN_DIR) + "/" + goldenName(40000) + ".png", golden));
+    ASSERT_TRUE(readPngFile(shot, drawn));
+    EXPECT_EQ(drawn.width * 1000 + drawn.height, golden.width * 1000 + golden.height);
+    EXPECT_TRUE(drawn.rgb == golden.rgb)
+        << comparePictures(golden, drawn, 0).differingPixels << " pixels differ";
+    std::remove(shot.c_str());
 }

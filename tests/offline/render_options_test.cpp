@@ -91,5 +91,5 @@ TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << name << ": " << error;
         ++shown;
     }
-    EXPECT_EQ(shown, 15);
+    EXPECT_EQ(shown, 16);
 }

@@ -96,8 +96,12 @@ ToolRun runShell(const std::string& line) {
     return run;
 }
 
-ToolRun runTool(const std::vector<std::string>& args, bool withDisplay) {
-    return runShell((withDisplay ? "" : "env -u DISPLAY ") + toolCommand(args));
+const char* const noRendererEnvironment =
+    "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/pp-render-test-egl-vendor.json";
+
+ToolRun runTool(const std::vector<std::string>& args, bool withRenderer) {
+    return runShell((withRenderer ? "" : std::string(noRendererEnvironment) + " ") +
+                    toolCommand(args));
 }
 
 bool waitUntil(const std::function<bool()>& condition) {

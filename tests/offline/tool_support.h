@@ -29,9 +29,13 @@ struct ToolRun {
     std::string out;
     std::string err;
 };
-// Runs pp-render with the arguments, its standard output and error captured. withDisplay false
-// runs it with DISPLAY removed from its environment.
-ToolRun runTool(const std::vector<std::string>& args, bool withDisplay = true);
+// Runs pp-render with the arguments, its standard output and error captured. withRenderer false
+// runs it where EGL offers no device at all (noRendererEnvironment), so a request it accepts
+// stops at the GL context, before anything is drawn.
+ToolRun runTool(const std::vector<std::string>& args, bool withRenderer = true);
+// An assignment for a command line under which GLVND's EGL finds no vendor library, as on a
+// machine without Mesa's or a GPU's EGL.
+extern const char* const noRendererEnvironment;
 // Where the pp-render program under test is.
 const char* toolPath();
 // pp-render and the arguments as words of a shell command line, for runShell.

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <vector>
 
+#include "render/solid_shapes.h"
 #include "tests/web/recording_backend.h"
 #include "web/gl/gl_math.h"
-#include "web/gl/shapes.h"
 
 namespace {
 
@@ -254,6 +254,8 @@ TEST_F(GlLayer, DisplayListsReplayTheirGeometryInTheStateOfTheCall) {
 TEST(GlutSolids, SphereRunsStackByStackFromThePoleAtPlusZ) {
     ShapeMesh sphere;
     sphereMesh(0.5f, 8, 5, sphere);
+    std::vector<uint32_t> triangles;
+    meshTriangles(sphere, triangles);
     const std::size_t vertexCount = sphere.positions.size() / 3;
     ASSERT_EQ(vertexCount, 8u * 4 + 2);
     for (std::size_t i = 0; i < vertexCount; ++i) {
@@ -264,36 +266,36 @@ TEST(GlutSolids, SphereRunsStackByStackFromThePoleAtPlusZ) {
     }
     // Each strip of 2 (slices + 1) indices gives 2 slices triangles, poles included; their
     // heights fall stack by stack.
-    ASSERT_EQ(sphere.triangles.size(), 3u * 2 * 8 * 5);
+    ASSERT_EQ(triangles.size(), 3u * 2 * 8 * 5);
     float previousTop = 1.0f;
     for (std::size_t stack = 0; stack < 5; ++stack) {
         float top = -1.0f;
         for (std::size_t k = 0; k < 3 * 16; ++k) {
-            top = std::max(top, sphere.positions[sphere.triangles[stack * 48 + k] * 3 + 2]);
+            top = std::max(top, sphere.positions[triangles[stack * 48 + k] * 3 + 2]);
         }
         EXPECT_LT(top, previousTop + 1e-6f) << "stack " << stack;
         previousTop = top;
     }
     // The first triangle touches the top pole, the last the bottom one.
-    EXPECT_EQ(sphere.triangles[1], 0u);
-    const auto last = sphere.triangles.end() - 3;
-    EXPECT_NE(std::find(last, sphere.triangles.end(), vertexCount - 1), sphere.triangles.end());
+    EXPECT_EQ(triangles[1], 0u);
+    const auto last = triangles.end() - 3;
+    EXPECT_NE(std::find(last, triangles.end(), vertexCount - 1), triangles.end());
     sphereMesh(0.5f, 0, 5, sphere);
-    EXPECT_TRUE(sphere.triangles.empty());
+    EXPECT_TRUE(sphere.indices.empty());
     sphereMesh(0.5f, 8, 1, sphere);
-    EXPECT_TRUE(sphere.triangles.empty());
+    EXPECT_TRUE(sphere.indices.empty());
 }
 
 TEST(GlutSolids, CubeFacesPointOutwardAndCoverItsSurface) {
     ShapeMesh cube;
     cubeMesh(0.35f, cube);
-    ASSERT_EQ(cube.triangles.size(), 36u);
+    ASSERT_EQ(cube.indices.size(), 36u);
     double area = 0.0;
     for (std::size_t i = 0; i < 36; i += 3) {
-        const float* a = &cube.positions[cube.triangles[i] * 3];
-        const float* b = &cube.positions[cube.triangles[i + 1] * 3];
-        const float* c = &cube.positions[cube.triangles[i + 2] * 3];
-        const float* n = &cube.normals[cube.triangles[i] * 3];
+        const float* a = &cube.positions[cube.indices[i] * 3];
+        const float* b = &cube.positions[cube.indices[i + 1] * 3];
+        const float* c = &cube.positions[cube.indices[i + 2] * 3];
+        const float* n = &cube.normals[cube.indices[i] * 3];
         const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
         const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
         const double cross[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <vector>
 
+#include "render/solid_shapes.h"
 #include "web/gl/gl_layer.h"
 #include "web/gl/gl_math.h"
-#include "web/gl/shapes.h"
 #include "web/gl/webgl_backend.h"
 
 namespace {
@@ -908,8 +908,10 @@ void submitMesh(const ShapeMesh& mesh) {
         std::memcpy(v.normal, &mesh.normals[i * 3], sizeof v.normal);
         v.given = givenNormal;  // colour and texture coordinate: GL's current ones
     }
-    submitTriangles(vertices.data(), static_cast<uint32_t>(count), mesh.triangles.data(),
-                    static_cast<uint32_t>(mesh.triangles.size()));
+    std::vector<uint32_t> triangles;
+    meshTriangles(mesh, triangles);
+    submitTriangles(vertices.data(), static_cast<uint32_t>(count), triangles.data(),
+                    static_cast<uint32_t>(triangles.size()));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-#include "web/gl/shapes.h"
+#include "render/solid_shapes.h"
 
 #include <cmath>
 #include <cstdlib>
-
-#include "web/gl/gl_math.h"
 
 namespace {
 
@@ -60,22 +58,14 @@ void sphereMesh(float radius, int slices, int stacks, ShapeMesh& mesh) {
     const uint32_t bottom = static_cast<uint32_t>(mesh.positions.size() / 3 - 1);
 
     // One strip per stack, each closing on its first slice again.
-    std::vector<uint32_t> strip;
-    auto drawStrip = [&]() {
-        triangulatePrimitive(primitiveTriangleStrip, static_cast<int>(strip.size()), 0,
-                             mesh.triangles);
-        // The strip's triangles came out as positions in the strip: turn them into vertices.
-        const std::size_t first = mesh.triangles.size() - 3 * (strip.size() - 2);
-        for (std::size_t k = first; k < mesh.triangles.size(); ++k) {
-            mesh.triangles[k] = strip[mesh.triangles[k]];
-        }
-        strip.clear();
-    };
+    mesh.strips = true;
+    mesh.parts = stacks;
+    mesh.partLength = 2 * (slices + 1);
+    std::vector<uint32_t>& strip = mesh.indices;
     for (int j = 0; j <= slices; ++j) {
         strip.push_back(static_cast<uint32_t>(j == slices ? 1 : j + 1));
         strip.push_back(0);
     }
-    drawStrip();
     for (int i = 0; i < stacks - 2; ++i) {
         const uint32_t offset = static_cast<uint32_t>(1 + i * slices);
         for (int j = 0; j <= slices; ++j) {
@@ -83,14 +73,12 @@ void sphereMesh(float radius, int slices, int stacks, ShapeMesh& mesh) {
             strip.push_back(offset + k + static_cast<uint32_t>(slices));
             strip.push_back(offset + k);
         }
-        drawStrip();
     }
     const uint32_t offset = static_cast<uint32_t>(1 + (stacks - 2) * slices);
     for (int j = 0; j <= slices; ++j) {
         strip.push_back(bottom);
         strip.push_back(offset + static_cast<uint32_t>(j == slices ? 0 : j));
     }
-    drawStrip();
 }
 
 void cubeMesh(float size, ShapeMesh& mesh) {
@@ -112,7 +100,26 @@ void cubeMesh(float size, ShapeMesh& mesh) {
             addVertex(mesh, size * c[0], size * c[1], size * c[2], n[0], n[1], n[2]);
         }
         const uint32_t base = static_cast<uint32_t>(f * 4);
-        mesh.triangles.insert(mesh.triangles.end(),
-                              {base, base + 1, base + 2, base, base + 2, base + 3});
+        mesh.indices.insert(mesh.indices.end(),
+                            {base, base + 1, base + 2, base, base + 2, base + 3});
+    }
+    mesh.parts = 1;
+    mesh.partLength = 36;
+}
+
+void meshTriangles(const ShapeMesh& mesh, std::vector<uint32_t>& triangles) {
+    triangles.clear();
+    if (!mesh.strips) {
+        triangles = mesh.indices;
+        return;
+    }
+    for (int part = 0; part < mesh.parts; ++part) {
+        const uint32_t* strip =
+            mesh.indices.data() + static_cast<std::size_t>(part) * mesh.partLength;
+        for (int i = 0; i + 2 < mesh.partLength; ++i) {
+            const bool turned = i % 2 != 0;
+            triangles.insert(triangles.end(),
+                             {strip[turned ? i + 1 : i], strip[turned ? i : i + 1], strip[i + 2]});
+        }
     }
 }
