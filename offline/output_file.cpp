@@ -19,13 +19,6 @@ std::string reason(int errorNumber) {
     return std::strerror(errorNumber);
 }
 
-// The umask, read before any thread can create a file while it is changed to be read.
-const mode_t creationMask = [] {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}();
-
 // Names that stand for a descriptor the program already holds: writing to them means writing
 // to that descriptor, with its own offset and append mode, not opening the file behind it
 // anew. -1 for any other name.
@@ -171,7 +164,11 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
             return false;
         }
         output.target = path;
-        return createTemporary(output, 0666 & ~creationMask, error);
+        // The umask as it is now; read by setting it, and set back at once (no other thread
+        // creates files while the output is opened).
+        const mode_t mask = umask(0);
+        umask(mask);
+        return createTemporary(output, 0666 & ~mask, error);
     }
     struct stat file = {};
     if (stat(path.c_str(), &file) != 0) {

@@ -16,6 +16,10 @@ namespace {
 // The show lasts about 70 s; a day is far past any instant worth asking for.
 constexpr int64_t maxInstantMs = 86400000;
 
+std::string n(int number) {
+    return std::to_string(number);
+}
+
 // Milliseconds and counts: plain decimal digits, no sign, no overflow past the limit. (CLI11's
 // own numbers would take "-5", "1e3" and "010" as octal.)
 bool parseCount(const std::string& text, int64_t limit, int64_t& value) {
@@ -34,13 +38,14 @@ std::string readInstant(const char* name, const std::string& value, int64_t& ms)
                      std::to_string(maxInstantMs) + "), not \"" + value + "\"";
 }
 
-std::string readFps(const std::string& value, RenderOptions& o) {
-    int64_t fps = 0;
-    if (!parseCount(value, maxFps, fps) || fps < 1) {
-        return "--fps wants a whole number of frames per second from 1 to " +
-               std::to_string(maxFps) + ", not \"" + value + "\"";
+// A whole number from lowest to highest; what the option wants, with the value, when it is not.
+std::string readWhole(const std::string& value, int lowest, int highest, int& into,
+                      const std::string& wanted) {
+    int64_t number = 0;
+    if (!parseCount(value, highest, number) || number < lowest) {
+        return wanted + ", not \"" + value + "\"";
     }
-    o.fps = static_cast<int>(fps);
+    into = static_cast<int>(number);
     return "";
 }
 
@@ -59,16 +64,6 @@ std::string readSize(const std::string& value, RenderOptions& o) {
     return "";
 }
 
-std::string readQuality(const std::string& value, RenderOptions& o) {
-    int64_t quality = 0;
-    if (!parseCount(value, maxVideoQuality, quality)) {
-        return "--quality wants a whole number from 0 (smallest file) to " +
-               std::to_string(maxVideoQuality) + " (best picture), not \"" + value + "\"";
-    }
-    o.quality = static_cast<int>(quality);
-    return "";
-}
-
 std::string readName(const char* name, const std::string& value, std::string& into) {
     into = value;
     return value.empty() ? name + std::string(" needs a file name") : "";
@@ -83,10 +78,6 @@ struct OptionRow {
     std::string help;
     std::string (*read)(const std::string& value, RenderOptions& options);
 };
-
-std::string n(int number) {
-    return std::to_string(number);
-}
 
 // In the order of the --help text; help lines after the first are indented under it.
 std::vector<OptionRow> optionTable() {
@@ -111,7 +102,11 @@ std::vector<OptionRow> optionTable() {
         {"--quality", "N",
          "0 (smallest file) to " + n(maxVideoQuality) + " (best picture), default " +
              n(defaultVideoQuality) + ": clean\nat " + size,
-         readQuality},
+         [](V v, O& o) {
+             return readWhole(v, 0, maxVideoQuality, o.quality,
+                              "--quality wants a whole number from 0 (smallest file) to " +
+                                  n(maxVideoQuality) + " (best picture)");
+         }},
         {"--at", "MS", "one PNG picture of the show as it stands MS milliseconds\nafter the start",
          [](V v, O& o) {
              o.picture = true;
@@ -126,7 +121,11 @@ std::vector<OptionRow> optionTable() {
          }},
         {"--fps", "N",
          "frames per second of a video, 1 to " + n(maxFps) + " (default " + n(defaultFps) + ")",
-         readFps},
+         [](V v, O& o) {
+             return readWhole(
+                 v, 1, maxFps, o.fps,
+                 "--fps wants a whole number of frames per second from 1 to " + n(maxFps));
+         }},
         {"--from", "MS", "the video and its sound start at this instant (default 0)",
          [](V v, O& o) { return readInstant("--from", v, o.fromMs); }},
         {"--to", "MS", "the video ends at this instant (default: the end, " + n(showEndMs) + ")",

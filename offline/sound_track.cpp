@@ -21,8 +21,6 @@ extern "C" {
 
 namespace {
 
-constexpr int ioBufferBytes = 65536;
-
 // The track as FFmpeg reads it: libavformat's WAV demuxer on the program's own descriptor (so
 // that the default track is opened without waiting), the PCM decoder and the resampler to the
 // video's rate. Positions count the track's frames at its own rate.
@@ -48,10 +46,7 @@ struct Track {
         swr_free(&resampler);
         avcodec_free_context(&decoder);
         avformat_close_input(&file);
-        if (io != nullptr) {
-            av_freep(&io->buffer);
-        }
-        avio_context_free(&io);
+        avio_closep(&io);
         if (fd >= 0) {
             close(fd);
         }
@@ -64,29 +59,12 @@ std::string averror(int code) {
     return text;
 }
 
-int readBytes(void* opaque, uint8_t* buffer, int size) {
-    const int fd = *static_cast<int*>(opaque);
-    ssize_t got = 0;
-    while ((got = read(fd, buffer, static_cast<size_t>(size))) < 0 && errno == EINTR) {
-    }
-    return got > 0 ? static_cast<int>(got) : got == 0 ? AVERROR_EOF : AVERROR(errno);
-}
-
-int64_t seekBytes(void* opaque, int64_t offset, int whence) {
-    const int fd = *static_cast<int*>(opaque);
-    struct stat status = {};
-    if (whence == AVSEEK_SIZE) {
-        return fstat(fd, &status) == 0 ? status.st_size : AVERROR(errno);
-    }
-    const off_t at = lseek(fd, offset, whence & ~AVSEEK_FORCE);
-    return at < 0 ? AVERROR(errno) : at;
-}
-
 // Opens the track: a named one as any reader does (a FIFO waits for its writer), the default
-// one only when it is a regular file, without waiting. A pipe is read forwards only.
+// one only when it is a regular file, without waiting. FFmpeg reads a file through the
+// descriptor's name, at any offset, and anything else as a pipe, forwards only.
 bool openSource(const SoundRequest& request, Track& t, std::string& why, bool& missing) {
-    t.fd = open(request.fileName.c_str(),
-                O_RDONLY | O_CLOEXEC | (request.regularOnly ? O_NONBLOCK : 0));
+    const int flags = O_RDONLY | O_CLOEXEC | (request.regularOnly ? O_NONBLOCK : 0);
+    t.fd = open(request.fileName.c_str(), flags);
     struct stat status = {};
     if (t.fd < 0 || fstat(t.fd, &status) != 0) {
         missing = t.fd < 0 && errno == ENOENT;
@@ -98,14 +76,11 @@ bool openSource(const SoundRequest& request, Track& t, std::string& why, bool& m
         return false;
     }
     t.seekable = S_ISREG(status.st_mode);
-    auto* buffer = static_cast<unsigned char*>(av_malloc(ioBufferBytes));
-    t.io = avio_alloc_context(buffer, ioBufferBytes, 0, &t.fd, readBytes, nullptr,
-                              t.seekable ? seekBytes : nullptr);
-    if (t.io == nullptr) {
-        av_free(buffer);
-        throw std::bad_alloc();
-    }
-    return true;
+    const std::string fd = std::to_string(t.fd);
+    const int code = avio_open(&t.io, (t.seekable ? "file:/dev/fd/" + fd : "pipe:" + fd).c_str(),
+                               AVIO_FLAG_READ);
+    why = code < 0 ? averror(code) : "";
+    return code >= 0;
 }
 
 // The WAVE header through the demuxer. Only PCM of whole bytes and 32-bit float are taken, as

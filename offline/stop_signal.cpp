@@ -4,8 +4,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -15,10 +17,6 @@ volatile std::sig_atomic_t stopSignal = 0;
 // The temporary to remove before the program ends by a signal; used only while set.
 char temporaryName[PATH_MAX + 1];
 volatile std::sig_atomic_t haveTemporary = 0;
-
-bool stopsTheRun(int signalNumber) {
-    return signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP;
-}
 
 // The signals whose default action does not end the program, and SIGKILL, which no one catches.
 // Every other one is caught, the real-time ones included.
@@ -30,7 +28,8 @@ const int signalsLeftAlone[] = {SIGCHLD, SIGCONT, SIGSTOP,  SIGTSTP, SIGTTIN,
 // default action, so that the parent sees the signal (and a core where the signal makes one).
 // Only async-signal-safe calls.
 void onSignal(int signalNumber) {
-    if (stopsTheRun(signalNumber) && stopSignal == 0) {
+    const bool stops = signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP;
+    if (stops && stopSignal == 0) {
         stopSignal = signalNumber;
         return;
     }
@@ -43,15 +42,6 @@ void onSignal(int signalNumber) {
     // Blocked while the handler runs, the signal is delivered, by default, when it returns; a
     // fault (SIGSEGV) recurs at once and ends the program the same way.
     raise(signalNumber);
-}
-
-bool isLeftAlone(int signalNumber) {
-    for (const int alone : signalsLeftAlone) {
-        if (signalNumber == alone) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -70,8 +60,10 @@ void stopOnSignals() {
         struct sigaction current = {};
         const bool byDefault = sigaction(signalNumber, nullptr, &current) == 0 &&
                                !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_DFL;
-        if ((byDefault && !isLeftAlone(signalNumber)) || signalNumber == SIGINT ||
-            signalNumber == SIGTERM) {
+        const bool endsTheProgram =
+            std::find(std::begin(signalsLeftAlone), std::end(signalsLeftAlone), signalNumber) ==
+            std::end(signalsLeftAlone);
+        if ((byDefault && endsTheProgram) || signalNumber == SIGINT || signalNumber == SIGTERM) {
             sigaction(signalNumber, &action, nullptr);
         }
     }
