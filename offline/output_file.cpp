@@ -2,14 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "offline/stop_signal.h"
 
@@ -19,10 +19,18 @@ std::string reason(int errorNumber) {
     return std::strerror(errorNumber);
 }
 
+// The directory a file is in, "." for a name without one.
+std::string directoryOf(const std::string& path) {
+    const std::string directory = std::filesystem::path(path).parent_path();
+    return directory.empty() ? "." : directory;
+}
+
+}  // namespace
+
 // Names that stand for a descriptor the program already holds: writing to them means writing
 // to that descriptor, with its own offset and append mode, not opening the file behind it
 // anew. -1 for any other name.
-int heldDescriptor(const std::string& path) {
+int heldOutputDescriptor(const std::string& path) {
     if (path == "-" || path == "/dev/stdout") {
         return STDOUT_FILENO;
     }
@@ -38,6 +46,8 @@ int heldDescriptor(const std::string& path) {
     }
     return -1;
 }
+
+namespace {
 
 // Creates the temporary ".NAME.XXXXXX" beside target with the permission bits given. The name
 // part is cut short so that the temporary's name stays within the file system's limit.
@@ -109,8 +119,7 @@ bool mayReplace(const std::string& target, const struct stat& file, std::string&
         error = "cannot write to " + target + ": " + reason(errno);
         return false;
     }
-    const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string directory = directoryOf(target);
     struct stat folder = {};
     const uid_t me = geteuid();
     if (stat(directory.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && me != 0 &&
@@ -128,16 +137,11 @@ bool mayReplace(const std::string& target, const struct stat& file, std::string&
 // that the link is kept) gets the file's permission bits.
 bool openReplacement(const std::string& path, bool isLink, const struct stat& file,
                      OutputFile& output, std::string& error) {
-    if (isLink) {
-        char* resolved = realpath(path.c_str(), nullptr);
-        if (resolved == nullptr) {
-            error = "cannot write to " + path + ": " + reason(errno);
-            return false;
-        }
-        output.target = resolved;
-        std::free(resolved);
-    } else {
-        output.target = path;
+    std::error_code failed;
+    output.target = isLink ? std::filesystem::canonical(path, failed).string() : path;
+    if (failed) {
+        error = "cannot write to " + path + ": " + failed.message();
+        return false;
     }
     return mayReplace(output.target, file, error) &&
            createTemporary(output, file.st_mode & 0777, error);
@@ -149,7 +153,7 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     output = OutputFile{};
     output.name = path == "-" ? "standard output" : path;
 
-    const int held = heldDescriptor(path);
+    const int held = heldOutputDescriptor(path);
     if (held >= 0) {
         return openHeldDescriptor(held, path, output, error);
     }
@@ -184,10 +188,6 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
         return openStraightThrough(path, output, error);
     }
     return openReplacement(path, S_ISLNK(link.st_mode), file, output, error);
-}
-
-int heldOutputDescriptor(const std::string& path) {
-    return heldDescriptor(path);
 }
 
 bool sharesStandardError(int descriptor) {
@@ -246,10 +246,8 @@ bool commitOutput(OutputFile& output, bool sync, std::string& error) {
     forgetFatalSignalFile();
     if (sync) {
         // The rename itself reaches the disk with its directory.
-        const std::size_t slash = output.target.rfind('/');
-        const std::string directory =
-            slash == std::string::npos ? "." : output.target.substr(0, slash + 1);
-        const int descriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int descriptor =
+            open(directoryOf(output.target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (descriptor >= 0) {
             fsync(descriptor);
             close(descriptor);

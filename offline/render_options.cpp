@@ -64,19 +64,16 @@ std::string readSize(const std::string& value, RenderOptions& o) {
     return "";
 }
 
-std::string readName(const char* name, const std::string& value, std::string& into) {
-    into = value;
-    return value.empty() ? name + std::string(" needs a file name") : "";
-}
-
-// One option: how it is spelled, the name of its value in the help (none for a switch), its
-// help, and what it sets: a switch's reader is called with an empty value. A reader returns
-// why the value is refused, or nothing.
+// One option: how it is spelled, the name of its value in the help, its help, and where it
+// goes. A value is read by its reader, which says why it is refused, or nothing; a file name
+// (any but an empty one) and a switch are set as they are given.
 struct OptionRow {
     const char* names;
-    const char* value;
+    const char* value;  // none for a switch
     std::string help;
-    std::string (*read)(const std::string& value, RenderOptions& options);
+    std::string (*read)(const std::string& value, RenderOptions& options) = nullptr;
+    std::string RenderOptions::*fileName = nullptr;
+    bool RenderOptions::*set = nullptr;  // what a switch, or a value, sets besides
 };
 
 // In the order of the --help text; help lines after the first are indented under it.
@@ -95,10 +92,7 @@ std::vector<OptionRow> optionTable() {
          "the sound track (default: bla_11.wav from the working\n"
          "directory, as the show reads it; without one the video has\n"
          "the picture only)",
-         [](V v, O& o) {
-             o.soundGiven = true;
-             return readName("--sound", v, o.sound);
-         }},
+         nullptr, &O::sound, &O::soundGiven},
         {"--quality", "N",
          "0 (smallest file) to " + n(maxVideoQuality) + " (best picture), default " +
              n(defaultVideoQuality) + ": clean\nat " + size,
@@ -108,17 +102,11 @@ std::vector<OptionRow> optionTable() {
                                   n(maxVideoQuality) + " (best picture)");
          }},
         {"--at", "MS", "one PNG picture of the show as it stands MS milliseconds\nafter the start",
-         [](V v, O& o) {
-             o.picture = true;
-             return readInstant("--at", v, o.atMs);
-         }},
+         [](V v, O& o) { return readInstant("--at", v, o.atMs); }, nullptr, &O::picture},
         {"--y4m", nullptr,
          "every frame of the show, sampled --fps times a second, as a\n"
          "YUV4MPEG2 stream (4:2:0, BT.601 video range), without sound",
-         [](V, O& o) {
-             o.y4m = true;
-             return std::string();
-         }},
+         nullptr, nullptr, &O::y4m},
         {"--fps", "N",
          "frames per second of a video, 1 to " + n(maxFps) + " (default " + n(defaultFps) + ")",
          [](V v, O& o) {
@@ -136,23 +124,30 @@ std::vector<OptionRow> optionTable() {
          "the cube texture, a Windows bitmap (default: skin.bmp from\n"
          "the working directory, as the show reads it; without one the\n"
          "cubes are untextured)",
-         [](V v, O& o) { return readName("--texture", v, o.texture); }},
-        {"-o,--output", "F", "where to write; - is standard output",
-         [](V v, O& o) {
-             return readName("--output", v, o.output) +
-                    (v.empty() ? ", or - for standard output" : "");
-         }},
-        {"--quiet", nullptr, "no progress or summary on standard error",
-         [](V, O& o) {
-             o.quiet = true;
-             return std::string();
-         }},
-        {"--version", nullptr, "the program's version",
-         [](V, O& o) {
-             o.version = true;
-             return std::string();
-         }},
+         nullptr, &O::texture},
+        {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
+        {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
+         &O::quiet},
+        {"--version", nullptr, "the program's version", nullptr, nullptr, &O::version},
     };
+}
+
+// Reads a value as its row says. Empty when it is taken, else why not.
+std::string readValue(const OptionRow& row, const std::string& value, RenderOptions& options) {
+    if (row.set != nullptr) {
+        options.*row.set = true;
+    }
+    if (row.read != nullptr) {
+        return row.read(value, options);
+    }
+    if (row.fileName == nullptr) {
+        return "";  // a switch
+    }
+    options.*row.fileName = value;
+    const std::string name = std::string(row.names).substr(std::string(row.names).rfind(',') + 1);
+    return !value.empty()       ? ""
+           : name == "--output" ? name + " needs a file name, or - for standard output"
+                                : name + " needs a file name";
 }
 
 // The help's head and foot around CLI11's list of the options.
@@ -192,9 +187,8 @@ void describeOptions(CLI::App& app, RenderOptions& options, std::string& refused
     app.footer(usageFoot);
     app.allow_extras();  // said in the program's own words (extraArguments)
     for (const OptionRow& row : optionTable()) {
-        const auto read = row.read;
-        const auto take = [read, &options, &refused](const std::string& value) {
-            const std::string why = read(value, options);
+        const auto take = [row, &options, &refused](const std::string& value) {
+            const std::string why = readValue(row, value, options);
             refused = refused.empty() ? why : refused;
         };
         CLI::Option* option = row.value != nullptr

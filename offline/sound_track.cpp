@@ -36,10 +36,7 @@ struct Track {
     int rate = 0;
     int64_t inFirst = 0;  // the track's frames the cut needs, with a margin each side
     int64_t inEnd = 0;
-    int64_t next = -1;   // the frame the next decoded sample is, -1 until the first is
-    int64_t toDrop = 0;  // converted samples before the cut's first
-    int64_t wanted = 0;  // samples the planes take
-    std::vector<float> converted[2];
+    int64_t next = -1;  // the frame the next decoded sample is, -1 until the first is
     ~Track() {
         av_frame_free(&frame);
         av_packet_free(&packet);
@@ -175,31 +172,21 @@ int startDecoding(Track& t, VideoSound& sound) {
     return status;
 }
 
-// The planes take the converted samples, less those before the cut and after its end.
-void keepConverted(int64_t count, VideoSound& sound, Track& t) {
-    const int64_t drop = std::min(count, t.toDrop);
-    t.toDrop -= drop;
-    const int64_t room = t.wanted - static_cast<int64_t>(sound.planes[0].size());
-    const int64_t keep = std::min(count - drop, room);
-    for (int ch = 0; ch < sound.channels && keep > 0; ++ch) {
-        const float* from = t.converted[ch].data() + drop;
-        sound.planes[ch].insert(sound.planes[ch].end(), from, from + keep);
-    }
-}
-
-// Feeds frames of samples (or, with none, what the resampler still holds) through it.
+// Feeds frames of samples (or, with none, what the resampler still holds) through it, onto the
+// end of the planes.
 int convert(const uint8_t* samples, int frames, VideoSound& sound, Track& t) {
+    const std::size_t held = sound.planes[0].size();
     const int capacity = swr_get_out_samples(t.resampler, frames) + 64;
     uint8_t* planes[2] = {nullptr, nullptr};
     for (int ch = 0; ch < sound.channels; ++ch) {
-        t.converted[ch].resize(static_cast<size_t>(capacity));
-        planes[ch] = reinterpret_cast<uint8_t*>(t.converted[ch].data());
+        sound.planes[ch].resize(held + static_cast<std::size_t>(capacity));
+        planes[ch] = reinterpret_cast<uint8_t*>(sound.planes[ch].data() + held);
     }
     const uint8_t* in[1] = {samples};
     const int made =
         swr_convert(t.resampler, planes, capacity, samples != nullptr ? in : nullptr, frames);
-    if (made > 0) {
-        keepConverted(made, sound, t);
+    for (int ch = 0; ch < sound.channels; ++ch) {
+        sound.planes[ch].resize(held + static_cast<std::size_t>(std::max(made, 0)));
     }
     return made;
 }
@@ -288,14 +275,23 @@ bool convertCut(const SoundRequest& request, VideoSound& sound, Track& t, std::s
     const int64_t margin = t.rate / 100 + 64;
     t.inFirst = std::max<int64_t>(first * t.rate / videoSoundRate - margin, 0);
     t.inEnd = end * t.rate / videoSoundRate + margin + 1;
-    t.wanted = end - first;
-    t.toDrop = std::llround(static_cast<double>(first) -
-                            static_cast<double>(t.inFirst) * videoSoundRate / t.rate);
+    // The converted samples before the cut's first, and those the planes keep.
+    const auto before = static_cast<std::size_t>(std::llround(
+        static_cast<double>(first) - static_cast<double>(t.inFirst) * videoSoundRate / t.rate));
+    const auto wanted = static_cast<std::size_t>(end - first);
     sound.firstSample = first;
     for (int ch = 0; ch < sound.channels; ++ch) {
-        sound.planes[ch].reserve(static_cast<size_t>(t.wanted));
+        sound.planes[ch].reserve(before + wanted + 65536);
     }
-    return convertRange(sound, t, why);
+    if (!convertRange(sound, t, why)) {
+        return false;
+    }
+    for (std::vector<float>& plane : sound.planes) {
+        plane.erase(plane.begin(), plane.begin() + std::min(before, plane.size()));
+        plane.resize(std::min(plane.size(), wanted));
+        plane.shrink_to_fit();
+    }
+    return true;
 }
 
 }  // namespace
