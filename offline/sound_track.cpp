@@ -102,13 +102,14 @@ bool readHeader(const SoundRequest& request, Track& t, std::string& why) {
     t.file->flags |= AVFMT_FLAG_CUSTOM_IO;
     const int status = avformat_open_input(&t.file, request.fileName.c_str(),
                                            av_find_input_format("wav"), nullptr);
-    if (status < 0) {
-        why = status != AVERROR_INVALIDDATA ? averror(status)
-              : t.seekable                  ? "its WAVE header is damaged"
-                           : "its WAVE header cannot be read through a pipe (its samples may come "
-                             "before their format); try the file itself";
-        return false;
+    if (status == AVERROR_INVALIDDATA) {  // also a header cut short, or without a data chunk
+        why = t.seekable ? "its WAVE header is damaged"
+                         : "its WAVE header cannot be read through a pipe (its samples may come "
+                           "before their format); try the file itself";
+    } else if (status < 0) {
+        why = averror(status);
     }
+    return status >= 0;
     return true;
 }
 

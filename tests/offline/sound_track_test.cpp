@@ -304,6 +304,9 @@ TEST(SoundTrack, SaysWhyAFileIsNoTrack) {
         {"", "it is not a WAVE file (no RIFF header)"},
         {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk + chunk("data", "", 0),
          "it holds no samples"},
+        {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk.substr(0, 14),
+         "its WAVE header is damaged"},
+        {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk, "its WAVE header is damaged"},
     };
     for (const auto& c : cases) {
         std::ofstream(path, std::ios::binary) << c.contents;
