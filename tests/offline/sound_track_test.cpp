@@ -235,16 +235,18 @@ std::string chunk(const char* tag, const std::string& body, uint32_t declared) {
     return out + body + (body.size() % 2 == 1 ? std::string(1, '\0') : "");
 }
 
-void writeWave(const std::string& path, const std::string& chunks) {
-    std::string file = "RIFF";
-    put(file, static_cast<uint32_t>(4 + chunks.size()), 4);
+// A RIFF file, or an RF64 one, whose sizes are in its ds64 chunk instead.
+void writeWave(const std::string& path, const std::string& chunks, bool rf64 = false) {
+    std::string file = rf64 ? "RF64" : "RIFF";
+    put(file, rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(4 + chunks.size()), 4);
     std::ofstream(path, std::ios::binary) << file << "WAVE" << chunks;
 }
 
 }  // namespace
 
 // The layouts recorders and editors write, read by libavformat's demuxer as they were by hand:
-// chunks in any order, odd-sized chunks padded, a data size left open, a file cut short.
+// chunks in any order, odd-sized chunks padded, a data size left open, a file cut short, and
+// RF64, which the hand-made reader did not take.
 TEST(SoundTrack, ReadsTheLayoutsRecordersWrite) {
     const WaveLayout w;  // 48 kHz, mono, 16 bits
     const std::string fmt = waveHeader(w, 0).substr(20, 16);
@@ -254,18 +256,24 @@ TEST(SoundTrack, ReadsTheLayoutsRecordersWrite) {
     }
     const auto size = static_cast<uint32_t>(samples.size());
     const std::string fmtChunk = chunk("fmt ", fmt, 16);
+    std::string ds64;
+    for (const uint32_t word : {0u, 0u, size, 0u, 96000u, 0u, 0u}) {
+        put(ds64, word, 4);  // RIFF size, data size and frames, 64 bits each; no table
+    }
     const struct {
         const char* how;
         std::string chunks;
+        bool rf64 = false;
     } cases[] = {
         {"data before fmt", chunk("data", samples, size) + fmtChunk},
         {"odd chunk first", chunk("JUNK", "odd", 3) + fmtChunk + chunk("data", samples, size)},
         {"size left open", fmtChunk + chunk("data", samples, 0xFFFFFFFFu)},
         {"cut short", fmtChunk + chunk("data", samples.substr(0, 2 * 49000), size)},
+        {"RF64", chunk("ds64", ds64, 28) + fmtChunk + chunk("data", samples, 0xFFFFFFFFu), true},
     };
     const std::string path = "sound-track-test-layout.wav";
     for (const auto& c : cases) {
-        writeWave(path, c.chunks);
+        writeWave(path, c.chunks, c.rf64);
         VideoSound sound;
         std::string error;
         ASSERT_TRUE(load(path, 500, 1500, sound, error)) << c.how << ": " << error;
