@@ -1,10 +1,10 @@
 #include "offline/render_options.h"
 
 #include <CLI/CLI.hpp>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -259,14 +259,6 @@ std::string judgeRequest(const CLI::App& app, RenderOptions& options) {
     return given("--output") ? "" : "say where to write: -o FILE, or -o - for standard output";
 }
 
-bool endsWithIgnoringCase(const std::string& name, const std::string& ending) {
-    return name.size() > ending.size() &&
-           std::equal(ending.rbegin(), ending.rend(), name.rbegin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
 }  // namespace
 
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
@@ -304,7 +296,8 @@ bool outputNameFits(const RenderOptions& options, std::string& error) {
     // (/dev/stdout, /dev/fd/N).
     struct stat s = {};
     const bool stream = stat(name.c_str(), &s) == 0 && !S_ISREG(s.st_mode) && !S_ISDIR(s.st_mode);
-    if (name == "-" || stream || endsWithIgnoringCase(name, extension)) {
+    if (name == "-" || stream ||
+        (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, extension) == 0)) {
         return true;
     }
     error = std::string("a ") + (options.picture ? "PNG picture (--at)" : "Y4M stream (--y4m)") +
