@@ -278,10 +278,10 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         error = inOwnWords(e.what());
         return false;
     }
-    error = !refused.empty() ? refused : extraArguments(app.remaining());
-    if (error.empty() && options.version) {
-        return true;
+    if (options.version) {
+        return true;  // as with --help
     }
+    error = !refused.empty() ? refused : extraArguments(app.remaining());
     error = error.empty() ? judgeRequest(app, options) : error;
     return error.empty();
 }

@@ -109,6 +109,8 @@ TEST(RenderOptions, ReadsTheCommandLineAsDocumented) {
     EXPECT_EQ(o.output, "x.y4m");
     ASSERT_TRUE(parse({"--frobnicate", "--help=x", "--at", "bad"}, o, error)) << error;
     EXPECT_TRUE(o.help) << "the help, whatever else is given";
+    ASSERT_TRUE(parse({"--version", "--fps", "x", "extra"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
 
     const struct {
         std::vector<const char*> args;
