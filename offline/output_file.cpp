@@ -2,14 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
+#include <system_error>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "offline/stop_signal.h"
 
@@ -19,80 +19,59 @@ std::string reason(int errorNumber) {
     return std::strerror(errorNumber);
 }
 
+// The directory a file is in, "." for a name without one.
+std::string directoryOf(const std::string& path) {
+    const std::string directory = std::filesystem::path(path).parent_path();
+    return directory.empty() ? "." : directory;
+}
+
+}  // namespace
+
 // Names that stand for a descriptor the program already holds: writing to them means writing
 // to that descriptor, with its own offset and append mode, not opening the file behind it
 // anew. -1 for any other name.
-int heldDescriptor(const std::string& path) {
+int heldOutputDescriptor(const std::string& path) {
     if (path == "-" || path == "/dev/stdout") {
         return STDOUT_FILENO;
     }
     if (path == "/dev/stderr") {
         return STDERR_FILENO;
     }
-    for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
-        const std::size_t length = std::strlen(prefix);
-        if (path.compare(0, length, prefix) != 0 || path.size() == length ||
-            path.size() > length + 6) {
-            continue;
+    for (const std::string prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::string number = path.substr(std::min(prefix.size(), path.size()));
+        if (path.compare(0, prefix.size(), prefix) == 0 && !number.empty() && number.size() <= 6 &&
+            number.find_first_not_of("0123456789") == std::string::npos) {
+            return std::stoi(number);
         }
-        int number = 0;
-        for (std::size_t i = length; i < path.size(); ++i) {
-            if (path[i] < '0' || path[i] > '9') {
-                return -1;
-            }
-            number = number * 10 + (path[i] - '0');
-        }
-        return number;
     }
     return -1;
 }
 
-// Six letters and digits, different from call to call and from process to process; a name that
-// is taken all the same is simply tried again with new letters.
-std::string temporarySuffix() {
-    static uint64_t calls = 0;
-    timespec now = {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t x = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 30) ^
-                 (static_cast<uint64_t>(getpid()) << 17) ^ (++calls * 0x9E3779B97F4A7C15ULL);
-    // splitmix64's finaliser spreads every input bit over the letters.
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
-    x ^= x >> 31;
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix;
-    for (int i = 0; i < 6; ++i) {
-        suffix += letters[x % 62];
-        x /= 62;
-    }
-    return suffix;
-}
+namespace {
 
-// Creates the temporary ".NAME.XXXXXX" beside target, with 0666 less the umask. The name part
-// is cut short so that the temporary's name stays within the file system's limit.
-bool createTemporary(OutputFile& output, std::string& error) {
-    const std::size_t slash = output.target.rfind('/');
-    const std::string directory =
-        slash == std::string::npos ? std::string() : output.target.substr(0, slash + 1);
-    const std::string base =
-        slash == std::string::npos ? output.target : output.target.substr(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = directory + "." + base.substr(0, 200) + "." + temporarySuffix();
-        const int descriptor =
-            open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (descriptor >= 0) {
-            output.descriptor = descriptor;
-            output.temporary = name;
-            output.closeWhenDone = true;
-            removeOnFatalSignal(name);
-            return true;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
+// Creates the temporary ".NAME.XXXXXX" beside target with the permission bits given. The name
+// part is cut short so that the temporary's name stays within the file system's limit.
+bool createTemporary(OutputFile& output, mode_t permissions, std::string& error) {
+    const std::size_t base = output.target.rfind('/') + 1;  // 0 without a directory
+    std::string name =
+        output.target.substr(0, base) + "." + output.target.substr(base, 200) + ".XXXXXX";
+    const int descriptor = mkostemp(&name[0], O_CLOEXEC);
+    if (descriptor < 0) {
+        error = "cannot create " + output.name + ": " + reason(errno);
+        return false;
     }
-    error = "cannot create " + output.name + ": " + reason(errno);
-    return false;
+    output.descriptor = descriptor;
+    output.temporary = name;
+    output.closeWhenDone = true;
+    removeOnFatalSignal(name);
+    // mkostemp makes the file for its owner alone.
+    if (fchmod(descriptor, permissions) != 0) {
+        // The file's readers would change; better to leave it as it is.
+        error = "cannot give " + output.name + " its permissions: " + reason(errno);
+        abandonOutput(output);
+        return false;
+    }
+    return true;
 }
 
 // A FIFO, a device or a socket, written as it is.
@@ -140,8 +119,7 @@ bool mayReplace(const std::string& target, const struct stat& file, std::string&
         error = "cannot write to " + target + ": " + reason(errno);
         return false;
     }
-    const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string directory = directoryOf(target);
     struct stat folder = {};
     const uid_t me = geteuid();
     if (stat(directory.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && me != 0 &&
@@ -159,27 +137,14 @@ bool mayReplace(const std::string& target, const struct stat& file, std::string&
 // that the link is kept) gets the file's permission bits.
 bool openReplacement(const std::string& path, bool isLink, const struct stat& file,
                      OutputFile& output, std::string& error) {
-    if (isLink) {
-        char* resolved = realpath(path.c_str(), nullptr);
-        if (resolved == nullptr) {
-            error = "cannot write to " + path + ": " + reason(errno);
-            return false;
-        }
-        output.target = resolved;
-        std::free(resolved);
-    } else {
-        output.target = path;
-    }
-    if (!mayReplace(output.target, file, error) || !createTemporary(output, error)) {
+    std::error_code failed;
+    output.target = isLink ? std::filesystem::canonical(path, failed).string() : path;
+    if (failed) {
+        error = "cannot write to " + path + ": " + failed.message();
         return false;
     }
-    if (fchmod(output.descriptor, file.st_mode & 0777) != 0) {
-        // The file's readers would change; better to leave it as it is.
-        error = "cannot give " + path + " its permissions back: " + reason(errno);
-        abandonOutput(output);
-        return false;
-    }
-    return true;
+    return mayReplace(output.target, file, error) &&
+           createTemporary(output, file.st_mode & 0777, error);
 }
 
 }  // namespace
@@ -188,7 +153,7 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     output = OutputFile{};
     output.name = path == "-" ? "standard output" : path;
 
-    const int held = heldDescriptor(path);
+    const int held = heldOutputDescriptor(path);
     if (held >= 0) {
         return openHeldDescriptor(held, path, output, error);
     }
@@ -203,7 +168,11 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
             return false;
         }
         output.target = path;
-        return createTemporary(output, error);
+        // The umask as it is now; read by setting it, and set back at once (no other thread
+        // creates files while the output is opened).
+        const mode_t mask = umask(0);
+        umask(mask);
+        return createTemporary(output, 0666 & ~mask, error);
     }
     struct stat file = {};
     if (stat(path.c_str(), &file) != 0) {
@@ -219,10 +188,6 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
         return openStraightThrough(path, output, error);
     }
     return openReplacement(path, S_ISLNK(link.st_mode), file, output, error);
-}
-
-int heldOutputDescriptor(const std::string& path) {
-    return heldDescriptor(path);
 }
 
 bool sharesStandardError(int descriptor) {
@@ -281,10 +246,8 @@ bool commitOutput(OutputFile& output, bool sync, std::string& error) {
     forgetFatalSignalFile();
     if (sync) {
         // The rename itself reaches the disk with its directory.
-        const std::size_t slash = output.target.rfind('/');
-        const std::string directory =
-            slash == std::string::npos ? "." : output.target.substr(0, slash + 1);
-        const int descriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int descriptor =
+            open(directoryOf(output.target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (descriptor >= 0) {
             fsync(descriptor);
             close(descriptor);

@@ -1,385 +1,281 @@
 #include "offline/render_options.h"
 
+#include <CLI/CLI.hpp>
+#include <strings.h>
 #include <sys/stat.h>
 
-#include <cctype>
-#include <cstring>
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "anim/schedule.h"
 
 namespace {
 
-// Milliseconds and counts: plain decimal digits, no sign, no overflow past the limit.
-bool parseCount(const std::string& text, int64_t limit, int64_t& value) {
-    if (text.empty() || text.size() > 18) {
-        return false;
-    }
-    int64_t v = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        v = v * 10 + (c - '0');
-    }
-    if (v > limit) {
-        return false;
-    }
-    value = v;
-    return true;
-}
-
-// WIDTHxHEIGHT, each side 1 to maxPictureSide.
-bool parseSize(const std::string& text, int& width, int& height) {
-    const std::size_t x = text.find('x');
-    if (x == std::string::npos) {
-        return false;
-    }
-    int64_t w = 0;
-    int64_t h = 0;
-    if (!parseCount(text.substr(0, x), maxPictureSide, w) ||
-        !parseCount(text.substr(x + 1), maxPictureSide, h) || w < 1 || h < 1) {
-        return false;
-    }
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 // The show lasts about 70 s; a day is far past any instant worth asking for.
 constexpr int64_t maxInstantMs = 86400000;
 
-// The options as they are read, and which of them were given: the request as a whole is judged
-// once all are read.
-struct OptionsRead {
-    RenderOptions* options = nullptr;
-    bool sawFps = false;
-    bool sawFrom = false;
-    bool sawTo = false;
-    bool sawOutput = false;
-    bool sawFormat = false;
-    bool sawQuality = false;
+std::string n(int number) {
+    return std::to_string(number);
+}
+
+// Milliseconds and counts: plain decimal digits, no sign, no overflow past the limit. (CLI11's
+// own numbers would take "-5", "1e3" and "010" as octal.)
+bool parseCount(const std::string& text, int64_t limit, int64_t& value) {
+    if (text.empty() || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string::npos || std::stoll(text) > limit) {
+        return false;
+    }
+    value = std::stoll(text);
+    return true;
+}
+
+std::string readInstant(const char* name, const std::string& value, int64_t& ms) {
+    return parseCount(value, maxInstantMs, ms)
+               ? ""
+               : name + std::string(" wants milliseconds from the start (0 to ") +
+                     std::to_string(maxInstantMs) + "), not \"" + value + "\"";
+}
+
+// A whole number from lowest to highest; what the option wants, with the value, when it is not.
+std::string readWhole(const std::string& value, int lowest, int highest, int& into,
+                      const std::string& wanted) {
+    int64_t number = 0;
+    if (!parseCount(value, highest, number) || number < lowest) {
+        return wanted + ", not \"" + value + "\"";
+    }
+    into = static_cast<int>(number);
+    return "";
+}
+
+// WIDTHxHEIGHT, each side 1 to maxPictureSide.
+std::string readSize(const std::string& value, RenderOptions& o) {
+    const std::size_t x = value.find('x');
+    int64_t w = 0;
+    int64_t h = 0;
+    if (x == std::string::npos || !parseCount(value.substr(0, x), maxPictureSide, w) ||
+        !parseCount(value.substr(x + 1), maxPictureSide, h) || w < 1 || h < 1) {
+        return "--size wants WIDTHxHEIGHT, each 1 to " + std::to_string(maxPictureSide) +
+               ", not \"" + value + "\"";
+    }
+    o.width = static_cast<int>(w);
+    o.height = static_cast<int>(h);
+    return "";
+}
+
+// One option: how it is spelled, the name of its value in the help, its help, and where it
+// goes. A value is read by its reader, which says why it is refused, or nothing; a file name
+// (any but an empty one) and a switch are set as they are given.
+struct OptionRow {
+    const char* names;
+    const char* value;  // none for a switch
+    std::string help;
+    std::string (*read)(const std::string& value, RenderOptions& options) = nullptr;
+    std::string RenderOptions::*fileName = nullptr;
+    bool RenderOptions::*set = nullptr;  // what a switch, or a value, sets besides
 };
 
-// Takes an option's value (empty for a switch) as the option was spelled. False with the reason.
-using OptionReader = bool (*)(const std::string& name, const std::string& value, OptionsRead& read,
-                              std::string& error);
+// In the order of the --help text; help lines after the first are indented under it.
+std::vector<OptionRow> optionTable() {
+    using O = RenderOptions;
+    using V = const std::string&;
+    const std::string size = n(defaultPictureWidth) + "x" + n(defaultPictureHeight);
+    return {
+        {"--format", "F", "mp4, mkv or webm, whatever the file's name",
+         [](V v, O& o) {
+             return containerFromFormatName(v, o.container)
+                        ? ""
+                        : "--format wants mp4, mkv or webm, not \"" + v + "\"";
+         }},
+        {"--sound", "FILE",
+         "the sound track (default: bla_11.wav from the working\n"
+         "directory, as the show reads it; without one the video has\n"
+         "the picture only)",
+         nullptr, &O::sound, &O::soundGiven},
+        {"--quality", "N",
+         "0 (smallest file) to " + n(maxVideoQuality) + " (best picture), default " +
+             n(defaultVideoQuality) + ": clean\nat " + size,
+         [](V v, O& o) {
+             return readWhole(v, 0, maxVideoQuality, o.quality,
+                              "--quality wants a whole number from 0 (smallest file) to " +
+                                  n(maxVideoQuality) + " (best picture)");
+         }},
+        {"--at", "MS", "one PNG picture of the show as it stands MS milliseconds\nafter the start",
+         [](V v, O& o) { return readInstant("--at", v, o.atMs); }, nullptr, &O::picture},
+        {"--y4m", nullptr,
+         "every frame of the show, sampled --fps times a second, as a\n"
+         "YUV4MPEG2 stream (4:2:0, BT.601 video range), without sound",
+         nullptr, nullptr, &O::y4m},
+        {"--fps", "N",
+         "frames per second of a video, 1 to " + n(maxFps) + " (default " + n(defaultFps) + ")",
+         [](V v, O& o) {
+             return readWhole(
+                 v, 1, maxFps, o.fps,
+                 "--fps wants a whole number of frames per second from 1 to " + n(maxFps));
+         }},
+        {"--from", "MS", "the video and its sound start at this instant (default 0)",
+         [](V v, O& o) { return readInstant("--from", v, o.fromMs); }},
+        {"--to", "MS", "the video ends at this instant (default: the end, " + n(showEndMs) + ")",
+         [](V v, O& o) { return readInstant("--to", v, o.toMs); }},
+        {"--size", "WxH",
+         "picture size in pixels (default " + size + "); may be larger\nthan the screen", readSize},
+        {"--texture", "FILE",
+         "the cube texture, a Windows bitmap (default: skin.bmp from\n"
+         "the working directory, as the show reads it; without one the\n"
+         "cubes are untextured)",
+         nullptr, &O::texture},
+        {"--device", "D",
+         "what draws: auto (default: a GPU where EGL offers one, else\n"
+         "the processor), software (Mesa's llvmpipe on the processor)\n"
+         "or gpu (a GPU, or refuse)",
+         [](V v, O& o) {
+             const struct {
+                 const char* name;
+                 RenderDevice device;
+             } devices[] = {{"auto", RenderDevice::automatic},
+                            {"software", RenderDevice::software},
+                            {"gpu", RenderDevice::gpu}};
+             for (const auto& d : devices) {
+                 if (v == d.name) {
+                     o.device = d.device;
+                     return std::string();
+                 }
+             }
+             return "--device wants auto, software or gpu, not \"" + v + "\"";
+         }},
+        {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
+        {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
+         &O::quiet},
+        {"--version", nullptr, "the program's version", nullptr, nullptr, &O::version},
+    };
+}
 
-bool readInstant(const std::string& name, const std::string& value, int64_t& ms,
-                 std::string& error) {
-    if (!parseCount(value, maxInstantMs, ms)) {
-        error = name + " wants milliseconds from the start (0 to " + std::to_string(maxInstantMs) +
-                "), not \"" + value + "\"";
-        return false;
+// Reads a value as its row says. Empty when it is taken, else why not.
+std::string readValue(const OptionRow& row, const std::string& value, RenderOptions& options) {
+    if (row.set != nullptr) {
+        options.*row.set = true;
     }
-    return true;
-}
-
-bool readAt(const std::string& name, const std::string& value, OptionsRead& read,
-            std::string& error) {
-    if (!readInstant(name, value, read.options->atMs, error)) {
-        return false;
+    if (row.read != nullptr) {
+        return row.read(value, options);
     }
-    read.options->picture = true;
-    return true;
-}
-
-bool readFrom(const std::string& name, const std::string& value, OptionsRead& read,
-              std::string& error) {
-    read.sawFrom = readInstant(name, value, read.options->fromMs, error);
-    return read.sawFrom;
-}
-
-bool readTo(const std::string& name, const std::string& value, OptionsRead& read,
-            std::string& error) {
-    read.sawTo = readInstant(name, value, read.options->toMs, error);
-    return read.sawTo;
-}
-
-bool readFps(const std::string&, const std::string& value, OptionsRead& read, std::string& error) {
-    int64_t fps = 0;
-    if (!parseCount(value, maxFps, fps) || fps < 1) {
-        error = "--fps wants a whole number of frames per second from 1 to " +
-                std::to_string(maxFps) + ", not \"" + value + "\"";
-        return false;
+    if (row.fileName == nullptr) {
+        return "";  // a switch
     }
-    read.sawFps = true;
-    read.options->fps = static_cast<int>(fps);
-    return true;
+    options.*row.fileName = value;
+    const std::string name = std::string(row.names).substr(std::string(row.names).rfind(',') + 1);
+    return !value.empty()       ? ""
+           : name == "--output" ? name + " needs a file name, or - for standard output"
+                                : name + " needs a file name";
 }
 
-bool readSize(const std::string&, const std::string& value, OptionsRead& read, std::string& error) {
-    if (!parseSize(value, read.options->width, read.options->height)) {
-        error = "--size wants WIDTHxHEIGHT, each 1 to " + std::to_string(maxPictureSide) +
-                ", not \"" + value + "\"";
-        return false;
+// The help's head and foot around CLI11's list of the options.
+const char* const usageHead =
+    R"(Usage: pp-render [--fps N] [--from MS] [--to MS] [options] -o VIDEO.mp4
+       pp-render --at MS [options] -o PICTURE.png
+       pp-render --y4m [--fps N] [--from MS] [--to MS] [options] -o VIDEO.y4m
+Plays the PP show on a virtual clock and writes what it shows, without a window
+on screen.
+
+  -o VIDEO.mp4     a finished video with the sound track: .mp4 (H.264 and AAC),
+                   .mkv (H.264 and Opus) or .webm (VP9 and Opus), the container
+                   from the name's extension
+)";
+const char* const usageFoot =
+    R"(Draws offscreen in an OpenGL context from EGL: no X display or window is
+needed. A file is written under a temporary name beside it and takes its place
+only when complete; standard output, FIFOs and devices are written straight
+through. SIGINT, SIGTERM or SIGHUP stops a video after the frame in hand and
+keeps the whole frames written.
+Exit status: 0 done, 1 failed while rendering or writing, 2 bad arguments, 130,
+143 or 129 stopped by SIGINT, SIGTERM or SIGHUP.)";
+
+struct UsageFormatter : CLI::Formatter {
+    std::string make_usage(const CLI::App*, std::string) const override {
+        return usageHead;
     }
-    return true;
-}
-
-bool readFormat(const std::string&, const std::string& value, OptionsRead& read,
-                std::string& error) {
-    if (!containerFromFormatName(value, read.options->container)) {
-        error = "--format wants mp4, mkv or webm, not \"" + value + "\"";
-        return false;
-    }
-    read.sawFormat = true;
-    return true;
-}
-
-bool readQuality(const std::string&, const std::string& value, OptionsRead& read,
-                 std::string& error) {
-    int64_t quality = 0;
-    if (!parseCount(value, maxVideoQuality, quality)) {
-        error = "--quality wants a whole number from 0 (smallest file) to " +
-                std::to_string(maxVideoQuality) + " (best picture), not \"" + value + "\"";
-        return false;
-    }
-    read.sawQuality = true;
-    read.options->quality = static_cast<int>(quality);
-    return true;
-}
-
-bool readSound(const std::string&, const std::string& value, OptionsRead& read,
-               std::string& error) {
-    if (value.empty()) {
-        error = "--sound needs a file name";
-        return false;
-    }
-    read.options->sound = value;
-    read.options->soundGiven = true;
-    return true;
-}
-
-bool readTexture(const std::string&, const std::string& value, OptionsRead& read,
-                 std::string& error) {
-    if (value.empty()) {
-        error = "--texture needs a file name";
-        return false;
-    }
-    read.options->texture = value;
-    return true;
-}
-
-bool readOutput(const std::string& name, const std::string& value, OptionsRead& read,
-                std::string& error) {
-    if (value.empty()) {
-        error = name + " needs a file name, or - for standard output";
-        return false;
-    }
-    read.sawOutput = true;
-    read.options->output = value;
-    return true;
-}
-
-bool readDevice(const std::string& name, const std::string& value, OptionsRead& read,
-                std::string& error) {
-    const struct {
-        const char* name;
-        RenderDevice device;
-    } devices[] = {{"auto", RenderDevice::automatic},
-                   {"software", RenderDevice::software},
-                   {"gpu", RenderDevice::gpu}};
-    for (const auto& d : devices) {
-        if (value == d.name) {
-            read.options->device = d.device;
-            return true;
-        }
-    }
-    error = name + " wants auto, software or gpu, not \"" + value + "\"";
-    return false;
-}
-
-bool readY4m(const std::string&, const std::string&, OptionsRead& read, std::string&) {
-    read.options->y4m = true;
-    return true;
-}
-
-bool readQuiet(const std::string&, const std::string&, OptionsRead& read, std::string&) {
-    read.options->quiet = true;
-    return true;
-}
-
-bool readHelp(const std::string&, const std::string&, OptionsRead& read, std::string&) {
-    read.options->help = true;
-    return true;
-}
-
-bool readVersion(const std::string&, const std::string&, OptionsRead& read, std::string&) {
-    read.options->version = true;
-    return true;
-}
-
-enum class OptionArgument {
-    none,     // a switch: "--y4m=yes" is refused
-    value,    // the next argument, or what follows "=" in "--name=value"
-    ignored,  // "--help=x" asks for the help all the same
 };
 
-// One option: how it is spelled and read, and its entry in the --help text. Help lines after
-// the first are indented under the first; {name} stands for one of the numbers in helpNumbers.
-struct OptionEntry {
-    const char* names[2];  // none: an entry of the help only
-    OptionArgument argument;
-    OptionReader read;
-    const char* label;
-    const char* help;
-};
-
-// In the order of the --help text.
-// clang-format off
-const OptionEntry optionTable[] = {
-    {{nullptr, nullptr}, OptionArgument::value, nullptr, "-o VIDEO.mp4",
-     "a finished video with the sound track: MP4 (H.264 and AAC), .mkv (H.264\n"
-     "and Opus) or .webm (VP9 and Opus); the container from the name's extension"},
-    {{"--format", nullptr}, OptionArgument::value, readFormat, "--format F",
-     "mp4, mkv or webm, whatever the file's name"},
-    {{"--sound", nullptr}, OptionArgument::value, readSound, "--sound FILE",
-     "the sound track (default: bla_11.wav from the working directory, as the show\n"
-     "reads it; without one the video has the picture only)"},
-    {{"--quality", nullptr}, OptionArgument::value, readQuality, "--quality N",
-     "0 (smallest file) to {maxQuality} (best picture), default {quality}: clean at {size}"},
-    {{"--at", nullptr}, OptionArgument::value, readAt, "--at MS",
-     "one PNG picture of the show as it stands MS milliseconds after the start"},
-    {{"--y4m", nullptr}, OptionArgument::none, readY4m, "--y4m",
-     "every frame of the show, sampled --fps times a second, as a YUV4MPEG2\n"
-     "stream (4:2:0, BT.601 video range), without sound"},
-    {{"--fps", nullptr}, OptionArgument::value, readFps, "--fps N",
-     "frames per second of a video, 1 to {maxFps} (default {fps})"},
-    {{"--from", nullptr}, OptionArgument::value, readFrom, "--from MS",
-     "the video starts at this instant (default 0); so does its sound"},
-    {{"--to", nullptr}, OptionArgument::value, readTo, "--to MS",
-     "the video ends at this instant (default: the end of the show, {end})"},
-    {{"--size", nullptr}, OptionArgument::value, readSize, "--size WxH",
-     "picture size in pixels (default {size}); larger than the screen is fine"},
-    {{"--texture", nullptr}, OptionArgument::value, readTexture, "--texture FILE",
-     "the cube texture, a Windows bitmap (default: skin.bmp from the working\n"
-     "directory, as the show reads it; without one the cubes are untextured)"},
-    {{"--device", nullptr}, OptionArgument::value, readDevice, "--device D",
-     "what draws: auto (default: a GPU where EGL offers one, else the processor),\n"
-     "software (Mesa's llvmpipe on the processor) or gpu (a GPU, or refuse)"},
-    {{"-o", "--output"}, OptionArgument::value, readOutput, "-o, --output F",
-     "where to write; - is standard output"},
-    {{"--quiet", nullptr}, OptionArgument::none, readQuiet, "--quiet",
-     "no progress or summary on standard error"},
-    {{"-h", "--help"}, OptionArgument::ignored, readHelp, "-h, --help", "this text"},
-    {{"--version", nullptr}, OptionArgument::none, readVersion, "--version",
-     "the program's version"},
-};
-// clang-format on
-
-const OptionEntry* findOption(const std::string& name) {
-    for (const OptionEntry& entry : optionTable) {
-        for (const char* spelling : entry.names) {
-            if (spelling != nullptr && name == spelling) {
-                return &entry;
-            }
-        }
+// The command line from the table. The first value a reader refuses is kept in refused: the
+// parse goes on, so that --help is answered whatever else is given.
+void describeOptions(CLI::App& app, RenderOptions& options, std::string& refused) {
+    auto formatter = std::make_shared<UsageFormatter>();
+    formatter->column_width(19);
+    app.formatter(formatter);
+    app.set_help_flag("-h,--help", "this text");
+    app.footer(usageFoot);
+    app.allow_extras();  // said in the program's own words (extraArguments)
+    for (const OptionRow& row : optionTable()) {
+        const auto take = [row, &options, &refused](const std::string& value) {
+            const std::string why = readValue(row, value, options);
+            refused = refused.empty() ? why : refused;
+        };
+        CLI::Option* option = row.value != nullptr
+                                  ? app.add_option_function<std::string>(row.names, take, row.help)
+                                        ->type_name(row.value)
+                                  : app.add_flag_callback(
+                                           row.names, [take] { take(""); }, row.help)
+                                        ->disable_flag_override();
+        option->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     }
-    return nullptr;
 }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
+// CLI11's words for a missing value, a repeated option and a switch given a value, in the
+// program's own; any other message as CLI11 says it.
+std::string inOwnWords(const std::string& said) {
+    const std::string name = said.substr(0, said.find(':'));
+    if (said.find(": At Most 1 required but received") != std::string::npos) {
+        return name + " is given twice";
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
+    if (said.find(" required ") != std::string::npos && said.rfind(" missing") + 8 == said.size()) {
+        return name + " needs a value";
     }
-    return true;
+    if (said.find(" was given a disallowed flag override") != std::string::npos) {
+        return "--" + said.substr(0, said.find(' ')) + " takes no value";
+    }
+    return said;
 }
 
-// Whether the name stands for something written straight through: a FIFO, a device or a
-// socket, also behind a link (/dev/stdout, /dev/fd/N).
-bool isStream(const std::string& name) {
-    struct stat s = {};
-    return stat(name.c_str(), &s) == 0 && !S_ISREG(s.st_mode) && !S_ISDIR(s.st_mode);
-}
-
-// Whether a video stream is asked for: Y4M or a video file.
-bool wantsFrames(const RenderOptions& options) {
-    return options.y4m || options.videoFile;
+// What CLI11 did not take: unknown options and arguments; pp-render takes no arguments.
+std::string extraArguments(const std::vector<std::string>& extra) {
+    if (extra.empty() || extra == std::vector<std::string>{"--"}) {
+        return "";
+    }
+    const std::string& first = extra[0];
+    if (first == "--") {
+        return "unexpected argument \"" + extra[1] + "\" after --";
+    }
+    return first.size() > 1 && first[0] == '-' ? "unknown option " + first
+                                               : "unexpected argument \"" + first + "\"";
 }
 
 // The request as a whole, once every option is read: what to make, and options that belong to it.
-bool judgeRequest(OptionsRead& read, std::string& error) {
-    RenderOptions& options = *read.options;
+std::string judgeRequest(const CLI::App& app, RenderOptions& options) {
+    const auto given = [&app](const char* name) { return app.count(name) > 0; };
     if (options.picture && options.y4m) {
-        error = "--at and --y4m do not go together: one picture or one stream";
-        return false;
+        return "--at and --y4m do not go together: one picture or one stream";
     }
-    if (!options.picture && !options.y4m && read.sawOutput) {
+    if (!options.picture && !options.y4m && given("--output")) {
         // A video file: its container from --format, else from the file name.
         options.videoFile =
-            read.sawFormat || containerFromFileName(options.output, options.container);
+            given("--format") || containerFromFileName(options.output, options.container);
         if (!options.videoFile) {
-            error = "cannot tell what to write to \"" + options.output +
-                    "\": name a .mp4, .mkv or .webm file (or give --format), --at MS for a "
-                    "picture or --y4m for a raw stream";
-            return false;
+            return "cannot tell what to write to \"" + options.output +
+                   "\": name a .mp4, .mkv or .webm file (or give --format), --at MS for a "
+                   "picture or --y4m for a raw stream";
         }
     }
-    if (options.picture && (read.sawFps || read.sawFrom || read.sawTo)) {
-        error = "--fps, --from and --to belong to videos; a picture takes only --at";
-        return false;
+    if (options.picture && (given("--fps") || given("--from") || given("--to"))) {
+        return "--fps, --from and --to belong to videos; a picture takes only --at";
     }
-    if (!options.videoFile && (read.sawFormat || read.sawQuality || options.soundGiven)) {
-        error = "--format, --quality and --sound belong to video files (.mp4, .mkv, .webm)";
-        return false;
+    if (!options.videoFile && (given("--format") || given("--quality") || options.soundGiven)) {
+        return "--format, --quality and --sound belong to video files (.mp4, .mkv, .webm)";
     }
-    if (wantsFrames(options) && options.toMs >= 0 && options.toMs < options.fromMs) {
-        error = "--to " + std::to_string(options.toMs) + " comes before --from " +
-                std::to_string(options.fromMs);
-        return false;
+    if ((options.y4m || options.videoFile) && options.toMs >= 0 && options.toMs < options.fromMs) {
+        return "--to " + std::to_string(options.toMs) + " comes before --from " +
+               std::to_string(options.fromMs);
     }
-    if (!read.sawOutput) {
-        error = "say where to write: -o FILE, or -o - for standard output";
-        return false;
-    }
-    return true;
-}
-
-// The numbers in the help text, from the constants they stand for.
-std::string withNumbers(std::string text) {
-    const struct {
-        const char* name;
-        std::string value;
-    } helpNumbers[] = {
-        {"{size}",
-         std::to_string(defaultPictureWidth) + "x" + std::to_string(defaultPictureHeight)},
-        {"{fps}", std::to_string(defaultFps)},
-        {"{maxFps}", std::to_string(maxFps)},
-        {"{quality}", std::to_string(defaultVideoQuality)},
-        {"{maxQuality}", std::to_string(maxVideoQuality)},
-        {"{end}", std::to_string(showEndMs)},
-    };
-    for (const auto& number : helpNumbers) {
-        for (std::size_t at = text.find(number.name); at != std::string::npos;
-             at = text.find(number.name, at)) {
-            text.replace(at, std::strlen(number.name), number.value);
-        }
-    }
-    return text;
-}
-
-// The options' part of the help: the label in a column of its own, the text beside it.
-std::string optionsHelp() {
-    constexpr std::size_t labelWidth = 17;
-    const std::string indent(2 + labelWidth, ' ');
-    std::string text;
-    for (const OptionEntry& entry : optionTable) {
-        const std::string label = entry.label;
-        text += "  " + label + std::string(labelWidth - label.size(), ' ');
-        for (const char* c = entry.help; *c != '\0'; ++c) {
-            text += *c;
-            text += *c == '\n' ? indent : "";
-        }
-        text += '\n';
-    }
-    return withNumbers(text);
+    return given("--output") ? "" : "say where to write: -o FILE, or -o - for standard output";
 }
 
 }  // namespace
@@ -387,59 +283,26 @@ std::string optionsHelp() {
 bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                         std::string& error) {
     options = RenderOptions{};
-    OptionsRead read;
-    read.options = &options;
-    bool given[sizeof optionTable / sizeof optionTable[0]] = {};
-    for (int i = 0; i < argc; ++i) {
-        std::string name = argv[i];
-        if (name == "--") {
-            // The end of the options; pp-render takes no other arguments.
-            if (i + 1 < argc) {
-                error = "unexpected argument \"" + std::string(argv[i + 1]) + "\" after --";
-                return false;
-            }
-            break;
-        }
-        std::string value;
-        const std::size_t eq = name.find('=');
-        const bool inlineValue = name.rfind("--", 0) == 0 && eq != std::string::npos;
-        if (inlineValue) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        const OptionEntry* entry = findOption(name);
-        if (entry == nullptr) {
-            error = name.rfind("-", 0) == 0 && name.size() > 1
-                        ? "unknown option " + name
-                        : "unexpected argument \"" + name + "\"";
-            return false;
-        }
-        bool& givenBefore = given[entry - optionTable];
-        if (givenBefore) {
-            // Which one was meant is anyone's guess; the last one silently winning hides a typo.
-            error = name + " is given twice";
-            return false;
-        }
-        givenBefore = true;
-        if (entry->argument == OptionArgument::none && inlineValue) {
-            error = name + " takes no value";
-            return false;
-        }
-        if (entry->argument == OptionArgument::value && !inlineValue) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (!entry->read(name, value, read, error)) {
-            return false;
-        }
-        if (options.help || options.version) {
-            return true;  // that is all that is asked for; the rest is not read
-        }
+    CLI::App app;
+    std::string refused;
+    describeOptions(app, options, refused);
+    std::vector<std::string> args(argv, argv + argc);
+    std::reverse(args.begin(), args.end());  // CLI11 takes them last first
+    try {
+        app.parse(args);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+        return true;  // that is all that is asked for; the rest is not judged
+    } catch (const CLI::ParseError& e) {
+        error = inOwnWords(e.what());
+        return false;
     }
-    return judgeRequest(read, error);
+    if (options.version) {
+        return true;  // as with --help
+    }
+    error = !refused.empty() ? refused : extraArguments(app.remaining());
+    error = error.empty() ? judgeRequest(app, options) : error;
+    return error.empty();
 }
 
 bool outputNameFits(const RenderOptions& options, std::string& error) {
@@ -448,8 +311,12 @@ bool outputNameFits(const RenderOptions& options, std::string& error) {
     }
     const char* const extension = options.picture ? ".png" : ".y4m";
     const std::string& name = options.output;
-    if (name == "-" || isStream(name) ||
-        (name.size() > 4 && equalIgnoringCase(name.substr(name.size() - 4), extension))) {
+    // Something written straight through: a FIFO, a device or a socket, also behind a link
+    // (/dev/stdout, /dev/fd/N).
+    struct stat s = {};
+    const bool stream = stat(name.c_str(), &s) == 0 && !S_ISREG(s.st_mode) && !S_ISDIR(s.st_mode);
+    if (name == "-" || stream ||
+        (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, extension) == 0)) {
         return true;
     }
     error = std::string("a ") + (options.picture ? "PNG picture (--at)" : "Y4M stream (--y4m)") +
@@ -468,20 +335,9 @@ bool requestFitsShow(const RenderOptions& options, std::string& error) {
 }
 
 std::string renderUsage() {
-    const char* const head =
-        R"(Usage: pp-render [--fps N] [--from MS] [--to MS] [options] -o VIDEO.mp4|.mkv|.webm
-       pp-render --at MS [options] -o PICTURE.png
-       pp-render --y4m [--fps N] [--from MS] [--to MS] [options] -o VIDEO.y4m
-Plays the PP show on a virtual clock and writes what it shows, without a window on screen.
-
-)";
-    const char* const foot = R"(
-Draws offscreen in an OpenGL context from EGL: no X display or window is needed.
-A file is written under a temporary name beside it and takes its place only when complete;
-standard output, FIFOs and devices are written straight through. SIGINT, SIGTERM or SIGHUP
-stops a video after the frame in hand and keeps the whole frames written.
-Exit status: 0 done, 1 failed while rendering or writing, 2 bad arguments, 130, 143 or 129
-stopped by SIGINT, SIGTERM or SIGHUP.
-)";
-    return head + optionsHelp() + foot;
+    CLI::App app;
+    RenderOptions options;
+    std::string refused;
+    describeOptions(app, options, refused);
+    return app.help();
 }

@@ -27,8 +27,8 @@ struct SoundRequest {
     int64_t lastMs = 0;
 };
 
-// Reads the cut's part of the WAVE file: PCM of 8, 16, 24 or 32 bits or 32-bit float, plain or
-// WAVE_FORMAT_EXTENSIBLE, 1000 to 384000 Hz, 1 to 8 channels. False with a one-line reason that
-// names the file; missing says whether the file is simply not there.
+// Reads the cut's part of the WAVE file through libavformat: PCM of 8, 16, 24 or 32 bits or 32-bit
+// float, plain or WAVE_FORMAT_EXTENSIBLE, RF64 too, 1000 to 384000 Hz, 1 to 8 channels. False with
+// a one-line reason that names the file; missing says whether the file is simply not there.
 bool loadVideoSound(const SoundRequest& request, VideoSound& sound, std::string& error,
                     bool& missing);

@@ -4,8 +4,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -16,68 +18,53 @@ volatile std::sig_atomic_t stopSignal = 0;
 char temporaryName[PATH_MAX + 1];
 volatile std::sig_atomic_t haveTemporary = 0;
 
-// Removes the temporary and ends the program by the signal's own default action, so that the
-// parent sees the signal (and a core where the signal makes one). Only async-signal-safe calls.
-void removeTemporaryAndEnd(int signalNumber) {
+// The signals whose default action does not end the program, and SIGKILL, which no one catches.
+// Every other one is caught, the real-time ones included.
+const int signalsLeftAlone[] = {SIGCHLD, SIGCONT, SIGSTOP,  SIGTSTP, SIGTTIN,
+                                SIGTTOU, SIGURG,  SIGWINCH, SIGKILL};
+
+// The first SIGINT, SIGTERM or SIGHUP asks the run to stop. Any other signal, or a second one
+// (the user will not wait), removes the temporary and ends the program by the signal's own
+// default action, so that the parent sees the signal (and a core where the signal makes one).
+// Only async-signal-safe calls.
+void onSignal(int signalNumber) {
+    const bool stops = signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP;
+    if (stops && stopSignal == 0) {
+        stopSignal = signalNumber;
+        return;
+    }
     if (haveTemporary != 0) {
         unlink(temporaryName);
     }
     struct sigaction byDefault = {};
     byDefault.sa_handler = SIG_DFL;
-    sigemptyset(&byDefault.sa_mask);
     sigaction(signalNumber, &byDefault, nullptr);
     // Blocked while the handler runs, the signal is delivered, by default, when it returns; a
     // fault (SIGSEGV) recurs at once and ends the program the same way.
     raise(signalNumber);
 }
 
-void requestStop(int signalNumber) {
-    if (stopSignal != 0) {
-        removeTemporaryAndEnd(signalNumber);  // a second signal: the user will not wait
-        return;
-    }
-    stopSignal = signalNumber;
-}
-
-bool handledByDefault(int signalNumber) {
-    struct sigaction current = {};
-    return sigaction(signalNumber, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
-           current.sa_handler == SIG_DFL;
-}
-
-void catchSignal(int signalNumber, void (*handler)(int)) {
-    struct sigaction action = {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signalNumber, &action, nullptr);
-}
-
-// The signals whose default action ends the program, besides the three that stop a run, the
-// two the program ignores (SIGPIPE, SIGXFSZ) and SIGKILL, which no one catches.
-const int endingSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
-                             SIGIO,   SIGPWR,  SIGXCPU, SIGSYS,  SIGTRAP,   SIGABRT,
-                             SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGSTKFLT};
-
 }  // namespace
 
 // Installed once the texture and the display are open: a texture that is a FIFO may wait in
 // open for a writer, and Ctrl-C must still end that wait. Without SA_RESTART, an output FIFO's
 // wait for its reader in open gives up at the signal (the kernel hands a process's signal to
-// its main thread when that thread is waiting); writes go on by themselves (writeOutput).
+// its main thread when that thread is waiting); writes go on by themselves (writeOutput). A
+// signal the program ignores (SIGPIPE, SIGXFSZ, SIGHUP under nohup) or that another handler
+// takes (a sanitizer's) is left so; SIGINT and SIGTERM are always caught.
 void stopOnSignals() {
-    catchSignal(SIGINT, requestStop);
-    catchSignal(SIGTERM, requestStop);
-    if (handledByDefault(SIGHUP)) {
-        catchSignal(SIGHUP, requestStop);
-    }
-    for (const int signalNumber : endingSignals) {
-        if (handledByDefault(signalNumber)) {
-            catchSignal(signalNumber, removeTemporaryAndEnd);
-        }
-    }
-    for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber) {
-        if (handledByDefault(signalNumber)) {
-            catchSignal(signalNumber, removeTemporaryAndEnd);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber = 1; signalNumber <= SIGRTMAX; ++signalNumber) {
+        struct sigaction current = {};
+        const bool byDefault = sigaction(signalNumber, nullptr, &current) == 0 &&
+                               !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_DFL;
+        const bool endsTheProgram =
+            std::find(std::begin(signalsLeftAlone), std::end(signalsLeftAlone), signalNumber) ==
+            std::end(signalsLeftAlone);
+        if ((byDefault && endsTheProgram) || signalNumber == SIGINT || signalNumber == SIGTERM) {
+            sigaction(signalNumber, &action, nullptr);
         }
     }
 }
@@ -99,14 +86,7 @@ bool stopRequested() {
 }
 
 const char* stopSignalName() {
-    switch (stopSignal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "SIGTERM";
-    }
+    return stopSignal == SIGINT ? "SIGINT" : stopSignal == SIGHUP ? "SIGHUP" : "SIGTERM";
 }
 
 int stoppedStatus() {

@@ -92,4 +92,42 @@ TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
         ++shown;
     }
     EXPECT_EQ(shown, 16);
+    for (std::size_t at = 0, end = 0; at < help.size(); at = end + 1) {
+        end = help.find('\n', at);
+        EXPECT_LE(end - at, 80u) << help.substr(at, end - at);
+    }
+}
+
+// Where CLI11's own reading would differ: its numbers take octal and signs, its switches take
+// values, and a repeated or empty option is its own kind of error.
+TEST(RenderOptions, ReadsTheCommandLineAsDocumented) {
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--y4m", "--fps", "010", "--from=0100", "-ox.y4m"}, o, error)) << error;
+    EXPECT_EQ(o.fps, 10);  // not octal 8
+    EXPECT_EQ(o.fromMs, 100);
+    EXPECT_EQ(o.output, "x.y4m");
+    ASSERT_TRUE(parse({"--frobnicate", "--help=x", "--at", "bad"}, o, error)) << error;
+    EXPECT_TRUE(o.help) << "the help, whatever else is given";
+    ASSERT_TRUE(parse({"--version", "--fps", "x", "extra"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
+
+    const struct {
+        std::vector<const char*> args;
+        const char* said;
+    } refused[] = {
+        {{"--y4m", "--fps", "+5", "-o", "x"}, "--fps wants a whole number of frames per second"},
+        {{"--y4m", "--fps", "0x10", "-o", "x"}, "not \"0x10\""},
+        {{"--y4m", "--y4m", "-o", "x"}, "--y4m is given twice"},
+        {{"--y4m", "-o", "x", "--output=y"}, "--output is given twice"},
+        {{"--y4m=yes", "-o", "x"}, "--y4m takes no value"},
+        {{"--y4m", "-o"}, "--output needs a value"},
+        {{"--y4m", "-o", ""}, "--output needs a file name, or - for standard output"},
+        {{"--y4m", "-o", "x", "--frobnicate"}, "unknown option --frobnicate"},
+        {{"--y4m", "-o", "x", "--", "y"}, "unexpected argument \"y\" after --"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_FALSE(parse(r.args, o, error)) << r.said;
+        EXPECT_NE(error.find(r.said), std::string::npos) << error;
+    }
 }

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -223,5 +224,115 @@ TEST(SoundTrack, ReadsATrackThroughAPipe) {
     float peak = 0;
     EXPECT_NEAR(static_cast<double>(loudest(sound, peak)), 2000 * 48 + 10, 12);
     EXPECT_GT(peak, 0.5f);
+    std::remove(path.c_str());
+}
+
+namespace {
+
+std::string chunk(const char* tag, const std::string& body, uint32_t declared) {
+    std::string out = tag;
+    put(out, declared, 4);
+    return out + body + (body.size() % 2 == 1 ? std::string(1, '\0') : "");
+}
+
+// A RIFF file, or an RF64 one, whose sizes are in its ds64 chunk instead.
+void writeWave(const std::string& path, const std::string& chunks, bool rf64 = false) {
+    std::string file = rf64 ? "RF64" : "RIFF";
+    put(file, rf64 ? 0xFFFFFFFFu : static_cast<uint32_t>(4 + chunks.size()), 4);
+    std::ofstream(path, std::ios::binary) << file << "WAVE" << chunks;
+}
+
+}  // namespace
+
+// The layouts recorders and editors write, read by libavformat's demuxer as they were by hand:
+// chunks in any order, odd-sized chunks padded, a data size left open, a file cut short, and
+// RF64, which the hand-made reader did not take.
+TEST(SoundTrack, ReadsTheLayoutsRecordersWrite) {
+    const WaveLayout w;  // 48 kHz, mono, 16 bits
+    const std::string fmt = waveHeader(w, 0).substr(20, 16);
+    std::string samples;
+    for (int i = 0; i < 96000; ++i) {
+        samples += encodeSample(w, i >= 48000 && i < 48020 ? 0.9 : 0);
+    }
+    const auto size = static_cast<uint32_t>(samples.size());
+    const std::string fmtChunk = chunk("fmt ", fmt, 16);
+    std::string ds64;
+    for (const uint32_t word : {0u, 0u, size, 0u, 96000u, 0u, 0u}) {
+        put(ds64, word, 4);  // RIFF size, data size and frames, 64 bits each; no table
+    }
+    const struct {
+        const char* how;
+        std::string chunks;
+        bool rf64 = false;
+    } cases[] = {
+        {"data before fmt", chunk("data", samples, size) + fmtChunk},
+        {"odd chunk first", chunk("JUNK", "odd", 3) + fmtChunk + chunk("data", samples, size)},
+        {"size left open", fmtChunk + chunk("data", samples, 0xFFFFFFFFu)},
+        {"cut short", fmtChunk + chunk("data", samples.substr(0, 2 * 49000), size)},
+        {"RF64", chunk("ds64", ds64, 28) + fmtChunk + chunk("data", samples, 0xFFFFFFFFu), true},
+    };
+    const std::string path = "sound-track-test-layout.wav";
+    for (const auto& c : cases) {
+        writeWave(path, c.chunks, c.rf64);
+        VideoSound sound;
+        std::string error;
+        ASSERT_TRUE(load(path, 500, 1500, sound, error)) << c.how << ": " << error;
+        float peak = 0;
+        EXPECT_NEAR(static_cast<double>(loudest(sound, peak)), 48010, 12) << c.how;
+        EXPECT_GT(peak, 0.5f) << c.how;
+    }
+
+    // Float samples that are no numbers are silence, not spread over their neighbours.
+    WaveLayout floats;
+    floats.bits = 32;
+    floats.tag = 3;
+    std::string odd;
+    for (int i = 0; i < 48000; ++i) {
+        odd += encodeSample(floats, i % 1000 == 0 ? std::nan("") : 0.25);
+    }
+    writeWave(path, chunk("fmt ", waveHeader(floats, 0).substr(20, 16), 16) +
+                        chunk("data", odd, static_cast<uint32_t>(odd.size())));
+    VideoSound sound;
+    std::string error;
+    ASSERT_TRUE(load(path, 0, 500, sound, error)) << error;
+    EXPECT_TRUE(std::all_of(sound.planes[0].begin(), sound.planes[0].end(),
+                            [](float v) { return std::isfinite(v) && std::fabs(v) < 0.5f; }));
+    std::remove(path.c_str());
+}
+
+TEST(SoundTrack, SaysWhyAFileIsNoTrack) {
+    const std::string path = "sound-track-test-none.wav";
+    const WaveLayout w;
+    const std::string fmtChunk = chunk("fmt ", waveHeader(w, 0).substr(20, 16), 16);
+    const struct {
+        std::string contents;
+        const char* said;
+    } cases[] = {
+        {"ID3 and an MP3, perhaps", "it is not a WAVE file (no RIFF header)"},
+        {"", "it is not a WAVE file (no RIFF header)"},
+        {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk + chunk("data", "", 0),
+         "it holds no samples"},
+        {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk.substr(0, 14),
+         "its WAVE header is damaged"},
+        {std::string("RIFF\x2C\0\0\0WAVE", 12) + fmtChunk, "its WAVE header is damaged"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.contents;
+        VideoSound sound;
+        std::string error;
+        EXPECT_FALSE(load(path, 0, 1000, sound, error));
+        EXPECT_EQ(error, "cannot read the sound " + path + ": " + c.said);
+    }
+
+    // Through a pipe, samples before their format cannot be gone back to.
+    std::string samples(9600, '\0');
+    writeWave(path, chunk("data", samples, 9600) + fmtChunk);
+    std::FILE* pipe = popen(("cat " + path).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    VideoSound sound;
+    std::string error;
+    EXPECT_FALSE(load("/dev/fd/" + std::to_string(fileno(pipe)), 0, 100, sound, error));
+    pclose(pipe);
+    EXPECT_NE(error.find("try the file itself"), std::string::npos) << error;
     std::remove(path.c_str());
 }
