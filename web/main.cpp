@@ -189,10 +189,21 @@ EM_BOOL onAnimationFrame(double, void* tag) {
 
 // The timer queue on the browser's clock
 
+void armWebWakeUp(unsigned int delayMs);
+
+// Browsers coarsen the clock they give pages (Firefox to a millisecond or more, with jitter), so
+// a timeout may fire before its instant by that clock. The queue would take such a pass for a
+// wake-up still to come and arm none: the rest of the wait is waited out first.
 void onWebWakeUp(void* tag) {
-    if (web.phase == PagePhase::playing && reinterpret_cast<uintptr_t>(tag) == web.wakeUps) {
-        runDueTimers(web.timers, showClockMs());
+    if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.wakeUps) {
+        return;
     }
+    const int64_t nowMs = showClockMs();
+    if (web.timers.wakeUpArmed && nowMs < web.timers.wakeUpDueMs) {
+        armWebWakeUp(static_cast<unsigned int>(web.timers.wakeUpDueMs - nowMs));
+        return;
+    }
+    runDueTimers(web.timers, nowMs);
 }
 
 // Browsers fire a timeout longer than 2^31 - 1 ms at once; one that long fires early instead,

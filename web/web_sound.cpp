@@ -16,6 +16,7 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
     };
     Module["ppSound"] = sound;
     const driftLimitSeconds = 0.05;
+    const settleSeconds = 0.5;
 
     sound.stopSource = () => {
         const source = sound.source;
@@ -59,8 +60,11 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
             }
             return;
         }
-        const at = sound.sourceOffset + (sound.context.currentTime - sound.sourceStart);
-        if (Math.abs(at - showSeconds) > driftLimitSeconds) {
+        // A context's clock may take a moment to run evenly after a start: the track is judged
+        // once it has played settleSeconds.
+        const played = sound.context.currentTime - sound.sourceStart;
+        const at = sound.sourceOffset + played;
+        if (played >= settleSeconds && Math.abs(at - showSeconds) > driftLimitSeconds) {
             sound.playFrom(showSeconds);
         }
     };

@@ -82,6 +82,10 @@ async function openFirefox() {
       "browser.safebrowsing.malware.enabled": false,
       "browser.safebrowsing.phishing.enabled": false,
       "extensions.update.enabled": false,
+      // Full screen at once, without the fade and the notice it shows over the page.
+      "full-screen-api.transition-duration.enter": "0 0",
+      "full-screen-api.transition-duration.leave": "0 0",
+      "full-screen-api.warning.timeout": 0,
     },
   });
   return puppeteerEngine(browser, () => {});
