@@ -9,14 +9,15 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
         context: null,
         source: null,       // the track playing, started at sourceStart (context time) ...
         sourceStart: 0,
-        sourceOffset: 0,    // ... from this second of the track
+        sourceOffset: 0,    // ... from this second of the track, ...
+        startedAt: 0,       // ... at this instant of the browser's clock
         playing: false,     // a show is on
         paused: false,      // ... and out of sight
         checkTimer: 0,
     };
     Module["ppSound"] = sound;
     const driftLimitSeconds = 0.05;
-    const settleSeconds = 0.5;
+    const settleMs = 500;
 
     sound.stopSource = () => {
         const source = sound.source;
@@ -46,6 +47,7 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
         sound.source = source;
         sound.sourceStart = sound.context.currentTime;
         sound.sourceOffset = offset;
+        sound.startedAt = performance.now();
     };
     // Where the track is, in seconds; while the context is suspended its clock and the track
     // stand still together.
@@ -60,11 +62,12 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
             }
             return;
         }
-        // A context's clock may take a moment to run evenly after a start: the track is judged
-        // once it has played settleSeconds.
-        const played = sound.context.currentTime - sound.sourceStart;
-        const at = sound.sourceOffset + played;
-        if (played >= settleSeconds && Math.abs(at - showSeconds) > driftLimitSeconds) {
+        // A context's clock may take a moment to run evenly after a start, and on a busy machine
+        // it runs slow (the sound is rendered late): the track is judged settleMs after each
+        // start, by the browser's clock, so it is started again at most that often.
+        const at = sound.sourceOffset + (sound.context.currentTime - sound.sourceStart);
+        if (performance.now() - sound.startedAt >= settleMs &&
+            Math.abs(at - showSeconds) > driftLimitSeconds) {
             sound.playFrom(showSeconds);
         }
     };

@@ -28,12 +28,6 @@ export function watchShow() {
   };
   document.addEventListener("click", started, true);
   document.addEventListener("pointerup", started, true);
-  new MutationObserver(() => {
-    const state = document.body.dataset.state;
-    if (window.ppStates.at(-1)?.state !== state) {
-      window.ppStates.push({ state, at: performance.now() });
-    }
-  }).observe(document.body, { attributes: true, attributeFilter: ["data-state"] });
   const connect = AudioNode.prototype.connect;
   AudioNode.prototype.connect = function (target, ...rest) {
     if (target instanceof AudioDestinationNode) {
@@ -66,6 +60,18 @@ export function watchShow() {
     }
     return stop.apply(this, rest);
   };
+  // Installed before the page exists, the watch waits for its body.
+  const watchStates = () => new MutationObserver(() => {
+    const state = document.body.dataset.state;
+    if (window.ppStates.at(-1)?.state !== state) {
+      window.ppStates.push({ state, at: performance.now() });
+    }
+  }).observe(document.body, { attributes: true, attributeFilter: ["data-state"] });
+  if (document.body) {
+    watchStates();
+  } else {
+    document.addEventListener("DOMContentLoaded", watchStates);
+  }
   const clear = WebGL2RenderingContext.prototype.clear;
   WebGL2RenderingContext.prototype.clear = function (mask) {
     window.ppFrames.push(performance.now());
