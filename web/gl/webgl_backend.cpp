@@ -5,8 +5,8 @@
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
