@@ -62,6 +62,7 @@ test(`${engineLabel}: started by its button, the show plays with sound, answers 
   await page.goto("/index.html");
   await waitForState(page, "ready");
   await page.evaluate(watchShow);
+  const width = await page.evaluate(() => innerWidth);
   await page.click("#start button");
   await waitForState(page, "playing");
   // Full screen left by the browser's own control keeps the show playing, in the window.
@@ -72,7 +73,7 @@ test(`${engineLabel}: started by its button, the show plays with sound, answers 
     }
     return was;
   });
-  await waitFor(page, () => !document.fullscreenElement && innerWidth === 480, { timeout: 5000 });
+  await waitFor(page, (w) => !document.fullscreenElement && innerWidth === w, { args: [width], timeout: 5000 });
   t.diagnostic(`full screen on start: ${wasFullScreen}`);
 
   // The camera flies from the start: frames follow one another.
