@@ -22,6 +22,8 @@ export const siteDir = process.env.PP_WEB_SITE || new URL("../../build-web/site"
 export const engineName = process.env.PP_WEB_ENGINE || "chromium";
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+// A path on the site, or a whole address elsewhere.
+const address = (origin, path) => (/^[a-z]+:/.test(path) ? path : origin + path);
 
 // Opens the engine and serves the site; `close` ends both.
 export async function openEngine(name = engineName) {
@@ -108,7 +110,7 @@ function puppeteerEngine(browser, cleanUp) {
       return {
         puppeteer: page,
         errors,
-        goto: (path) => page.goto(origin + path),
+        goto: (path) => page.goto(address(origin, path)),
         evaluate: (fn, ...args) => page.evaluate(fn, ...args),
         click: (selector) => page.click(selector),
         press: (key) => page.keyboard.press(key),
@@ -226,7 +228,7 @@ async function openWebKit() {
       return {
         puppeteer: null,
         errors: [],
-        goto: (path) => inSession("POST", "/url", { url: origin + path }),
+        goto: (path) => inSession("POST", "/url", { url: address(origin, path) }),
         evaluate,
         click: async (selector) => inSession("POST", `/element/${await find(selector)}/click`, {}),
         press: (key) => {
