@@ -204,6 +204,10 @@ void onWebWakeUp(void* tag) {
         return;
     }
     runDueTimers(web.timers, nowMs);
+    // Frames may come seldom (a slow GPU); the ticks come every 10 ms.
+    if (web.phase == PagePhase::playing) {
+        followWebSoundTrack(static_cast<double>(showTimeMs()));
+    }
 }
 
 // Browsers fire a timeout longer than 2^31 - 1 ms at once; one that long fires early instead,

@@ -17,7 +17,7 @@ EM_JS(void, prepareWebSoundTrack, (const char* url), {
     };
     Module["ppSound"] = sound;
     const driftLimitSeconds = 0.05;
-    const settleMs = 500;
+    const settleMs = 250;
 
     sound.stopSource = () => {
         const source = sound.source;
