@@ -3,7 +3,11 @@
 // size from the page, its sound track played by Web Audio.
 //
 // index.html shows the show from a start button (the browser grants sound and full screen only
-// after a click) and, when the show ends, a black picture and a button to play it again. With
+// after a click or a tap) and, when the show ends, a black picture and a button to play it
+// again. The picture is the largest box of the show's aspect the window holds, centred on black.
+// While the page is hidden (another tab in front, a frozen page) the show's clock and its sound
+// stand still; the sound follows the show's time, never the other way round. A WebGL context
+// the browser takes away is rebuilt when it comes back. With
 // ?at=MS in its address the page shows instead the still picture of that instant, drawn on the
 // virtual clock exactly as pp-render --at MS draws it, and says so with
 // document.body.dataset.ready = "1".
@@ -25,11 +29,14 @@
 #include "timing/timer_queue.h"
 #include "timing/virtual_clock.h"
 #include "web/gl/gl_layer.h"
+#include "web/show_box.h"
 #include "web/web_sound.h"
 
 namespace {
 
 constexpr const char* canvasSelector = "#canvas";
+// How long a lost WebGL context may stay away before the page gives up on it and says so.
+constexpr unsigned int contextGiveUpMs = 5000;
 
 enum class PagePhase { loading, waiting, playing, ended };
 
@@ -37,13 +44,18 @@ enum class PagePhase { loading, waiting, playing, ended };
 struct WebShow {
     PagePhase phase = PagePhase::loading;
     int64_t stillAtMs = -1;  // the instant of ?at=, -1 for the playing page
-    int width = 0;           // the canvas's drawing buffer
+    ShowBox box;             // the canvas's place on the page and the buffer asked for
+    int width = 0;           // the canvas's drawing buffer, as the browser made it
     int height = 0;
     TimerQueue timers;
-    uint32_t run = 0;  // counts the shows started; a wake-up of an earlier one is ignored
+    uint32_t run = 0;  // counts the shows started; a frame asked for by an earlier one is ignored
+    uint32_t wakeUps = 0;  // counts the wake-ups given up (a new show, a pause); older ones pass
     bool redrawRequested = false;
     bool frameScheduled = false;
-    bool fullScreenSeen = false;  // the page went full screen during this show
+    bool hidden = false;       // the page is out of sight: the show's clock and sound stand still
+    bool contextLost = false;  // the browser has taken the WebGL context away
+    bool contextGone = false;  // ... and has not given it back in time: the page says so
+    uint32_t losses = 0;       // counts the losses and restores; a give-up of an earlier one passes
 };
 
 WebShow web;
@@ -55,6 +67,35 @@ EM_JS(void, setPageState, (const char* state), {
 
 EM_JS(void, announceStillDrawn, (), {
     document.body.dataset.ready = "1";
+});
+
+EM_JS(void, markContext, (const char* mark), {
+    if (mark) {
+        document.body.dataset.context = UTF8ToString(mark);
+    } else {
+        delete document.body.dataset.context;
+    }
+});
+
+EM_JS(double, windowCssWidth, (), {
+    return window.innerWidth;
+});
+
+EM_JS(double, windowCssHeight, (), {
+    return window.innerHeight;
+});
+
+// Tells ppWebPageShown whenever the page comes into or goes out of sight: hidden (another tab,
+// a minimised window, a phone's lock), frozen by the browser, or put in the back-forward cache.
+EM_JS(void, watchPageSight, (), {
+    let frozen = false;
+    const tell = () => _ppWebPageShown(document.visibilityState !== "hidden" && !frozen ? 1 : 0);
+    document.addEventListener("visibilitychange", tell);
+    document.addEventListener("freeze", () => { frozen = true; tell(); });
+    document.addEventListener("resume", () => { frozen = false; tell(); });
+    window.addEventListener("pagehide", () => { frozen = true; tell(); });
+    window.addEventListener("pageshow", () => { frozen = false; tell(); });
+    tell();
 });
 
 EM_JS(void, leaveFullScreen, (), {
@@ -88,8 +129,16 @@ EM_JS(double, stillInstantFromAddress, (), {
 });
 // clang-format on
 
+// The clock the timer queue runs on: the page's GLUT clock, which stands still while the page is
+// hidden.
 int64_t showClockMs() {
     return glutGet(GLUT_ELAPSED_TIME);
+}
+
+// Where the show stands: its clock less the time the queue moved its ticks past stalls, so that
+// the camera and the sound go on where the ticks go on.
+int64_t showTimeMs() {
+    return showClockMs() - web.timers.stallShiftMs;
 }
 
 void clearToBlack() {
@@ -117,7 +166,8 @@ void requestWebRedraw() {
 // Every tick due by now runs before the frame, as GLUT runs due timers before it redisplays.
 EM_BOOL onAnimationFrame(double, void* tag) {
     web.frameScheduled = false;
-    if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.run) {
+    if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.run ||
+        web.hidden) {
         return EM_FALSE;
     }
     runDueTimers(web.timers, showClockMs());
@@ -125,19 +175,38 @@ EM_BOOL onAnimationFrame(double, void* tag) {
         return EM_FALSE;
     }
     web.redrawRequested = false;
-    // The program's display callback: the frame's step, its drawing at the show's time.
+    // The program's display callback: the frame's step, its drawing at the show's time. Without
+    // a context the step still runs, so the show is where it would be when the picture returns.
     const FinaleFrame finale = advanceFrame();
-    renderFrame(glutGet(GLUT_ELAPSED_TIME), finale);
-    glutSwapBuffers();
+    if (!web.contextLost) {
+        renderFrame(static_cast<int32_t>(showTimeMs()), finale);
+        glutSwapBuffers();
+    }
     noteFrameDrawn(web.timers, showClockMs());
+    followWebSoundTrack(static_cast<double>(showTimeMs()));
     return EM_FALSE;
 }
 
 // The timer queue on the browser's clock
 
+void armWebWakeUp(unsigned int delayMs);
+
+// Browsers coarsen the clock they give pages (Firefox to a millisecond or more, with jitter), so
+// a timeout may fire before its instant by that clock. The queue would take such a pass for a
+// wake-up still to come and arm none: the rest of the wait is waited out first.
 void onWebWakeUp(void* tag) {
-    if (web.phase == PagePhase::playing && reinterpret_cast<uintptr_t>(tag) == web.run) {
-        runDueTimers(web.timers, showClockMs());
+    if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.wakeUps) {
+        return;
+    }
+    const int64_t nowMs = showClockMs();
+    if (web.timers.wakeUpArmed && nowMs < web.timers.wakeUpDueMs) {
+        armWebWakeUp(static_cast<unsigned int>(web.timers.wakeUpDueMs - nowMs));
+        return;
+    }
+    runDueTimers(web.timers, nowMs);
+    // Frames may come seldom (a slow GPU); the ticks come every 10 ms.
+    if (web.phase == PagePhase::playing) {
+        followWebSoundTrack(static_cast<double>(showTimeMs()));
     }
 }
 
@@ -146,7 +215,7 @@ void onWebWakeUp(void* tag) {
 void armWebWakeUp(unsigned int delayMs) {
     constexpr unsigned int longestTimeoutMs = 0x7FFFFFFF;
     emscripten_set_timeout(onWebWakeUp, delayMs < longestTimeoutMs ? delayMs : longestTimeoutMs,
-                           reinterpret_cast<void*>(static_cast<uintptr_t>(web.run)));
+                           reinterpret_cast<void*>(static_cast<uintptr_t>(web.wakeUps)));
 }
 
 void armWebTimer(unsigned int delayMs, TimerCallback callback, int value) {
@@ -162,11 +231,32 @@ void endWebShow(int) {
     }
     web.phase = PagePhase::ended;
     web.run += 1;
+    web.wakeUps += 1;
     clearTimers(web.timers);
     stopWebSoundTrack();
     clearToBlack();
     leaveFullScreen();
     setPageState("ended");
+}
+
+// Out of sight, the show stands still: its clock stops, the browser timeout armed for the next
+// tick is given up (the queue is told none is armed) and the sound pauses. Back in sight, the
+// clock goes on from where it stood, a pass runs what is due and arms the next wake-up, and the
+// sound joins at the show's time.
+void pauseWebShow() {
+    pauseGlutClock();
+    web.wakeUps += 1;
+    web.timers.wakeUpArmed = false;
+    pauseWebSoundTrack();
+}
+
+void resumeWebShow() {
+    resumeGlutClock();
+    runDueTimers(web.timers, showClockMs());
+    if (web.phase == PagePhase::playing) {
+        requestWebRedraw();
+        resumeWebSoundTrack(static_cast<double>(showTimeMs()));
+    }
 }
 
 // The still picture of ?at=: the show on the virtual clock, as pp-render draws a picture
@@ -207,20 +297,47 @@ void drawStill() {
 
 // The window
 
-// The canvas fills the window; its drawing buffer has the window's device pixels.
-void fitCanvasToWindow() {
-    double cssWidth = 0.0;
-    double cssHeight = 0.0;
-    emscripten_get_element_css_size(canvasSelector, &cssWidth, &cssHeight);
-    const double ratio = emscripten_get_device_pixel_ratio();
-    const int width = static_cast<int>(cssWidth * ratio + 0.5);
-    const int height = static_cast<int>(cssHeight * ratio + 0.5);
-    if (width == web.width && height == web.height) {
+// Draws what the page shows when no show is playing: the still of ?at=, or black.
+void redrawIdlePage() {
+    if (web.contextLost) {
         return;
+    }
+    if (web.stillAtMs >= 0) {
+        drawStill();
+    } else {
+        clearToBlack();
+    }
+}
+
+// The canvas is the largest box of the show's aspect in the window, centred (index.html), with
+// the box's device pixels; the viewport is the drawing buffer the browser made, and when that is
+// less than was asked, the canvas asks for the largest box of the show's aspect within it.
+void fitCanvasToWindow() {
+    const ShowBox box =
+        fitShowBox(windowCssWidth(), windowCssHeight(), emscripten_get_device_pixel_ratio());
+    if (box.cssWidth == web.box.cssWidth && box.cssHeight == web.box.cssHeight &&
+        box.bufferWidth == web.box.bufferWidth && box.bufferHeight == web.box.bufferHeight) {
+        return;
+    }
+    web.box = box;
+    emscripten_set_element_css_size(canvasSelector, box.cssWidth, box.cssHeight);
+    int width = box.bufferWidth;
+    int height = box.bufferHeight;
+    emscripten_set_canvas_element_size(canvasSelector, width, height);
+    int givenWidth = 0;
+    int givenHeight = 0;
+    glLayerDrawingBufferSize(&givenWidth, &givenHeight);
+    if (givenWidth > 0 && givenHeight > 0 && (givenWidth < width || givenHeight < height)) {
+        fitShowBuffer(givenWidth, givenHeight, &width, &height);
+        emscripten_set_canvas_element_size(canvasSelector, width, height);
+        glLayerDrawingBufferSize(&givenWidth, &givenHeight);
+    }
+    if (givenWidth > 0 && givenHeight > 0) {
+        width = givenWidth;
+        height = givenHeight;
     }
     web.width = width;
     web.height = height;
-    emscripten_set_canvas_element_size(canvasSelector, width, height);
     onReshape(width, height);
     switch (web.phase) {
         case PagePhase::playing:
@@ -230,11 +347,7 @@ void fitCanvasToWindow() {
             break;
         case PagePhase::waiting:
         case PagePhase::ended:
-            if (web.stillAtMs >= 0) {
-                drawStill();
-            } else {
-                clearToBlack();
-            }
+            redrawIdlePage();
             break;
     }
 }
@@ -262,16 +375,51 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
-// A browser in full screen takes Escape for itself and leaves full screen: that ends the show,
-// as Escape does in the program.
-EM_BOOL onFullScreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
-    if (web.phase != PagePhase::playing) {
-        return EM_FALSE;
+// The WebGL context
+
+void onContextGiveUp(void* tag) {
+    if (!web.contextLost || reinterpret_cast<uintptr_t>(tag) != web.losses) {
+        return;
     }
-    if (event->isFullscreen) {
-        web.fullScreenSeen = true;
-    } else if (web.fullScreenSeen) {
-        onKeyboard(escapeKey, 0, 0);
+    endWebShow(0);
+    web.contextGone = true;
+    setPageState("lost");
+}
+
+// Prevented by default, so that the browser may give the context back. Until it does, the show
+// keeps its time and sound and draws nothing; a context that stays away leaves the page on a
+// message.
+EM_BOOL onContextLost(int, const void*, void*) {
+    web.contextLost = true;
+    web.losses += 1;
+    markContext("lost");
+    emscripten_set_timeout(onContextGiveUp, contextGiveUpMs,
+                           reinterpret_cast<void*>(static_cast<uintptr_t>(web.losses)));
+    return EM_TRUE;
+}
+
+// The layer rebuilds what the context held; the next frame is the show's picture of its instant.
+EM_BOOL onContextRestored(int, const void*, void*) {
+    if (!restoreGlLayer()) {
+        return EM_FALSE;  // lost again already: its own events follow
+    }
+    web.contextLost = false;
+    web.losses += 1;
+    markContext(nullptr);
+    if (web.contextGone) {
+        web.contextGone = false;
+        setPageState(web.stillAtMs >= 0 ? "still" : "ended");
+    }
+    switch (web.phase) {
+        case PagePhase::playing:
+            requestWebRedraw();
+            break;
+        case PagePhase::loading:
+            break;
+        case PagePhase::waiting:
+        case PagePhase::ended:
+            redrawIdlePage();
+            break;
     }
     return EM_FALSE;
 }
@@ -286,36 +434,48 @@ void showTexture(const uint8_t* bytes, size_t size) {
     uploadCubeTexture(image);  // without a picture: plain lit white cubes, as in the program
     releaseBitmap(image);
     web.phase = PagePhase::waiting;
-    if (web.stillAtMs >= 0) {
-        drawStill();
-        setPageState("still");
-    } else {
-        clearToBlack();
-        setPageState("ready");
-    }
+    redrawIdlePage();
+    setPageState(web.stillAtMs >= 0 ? "still" : "ready");
 }
 
 }  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPageShown(int shown) {
+    const bool hidden = shown == 0;
+    if (hidden == web.hidden) {
+        return;
+    }
+    web.hidden = hidden;
+    if (web.phase == PagePhase::playing) {
+        if (hidden) {
+            pauseWebShow();
+        } else {
+            resumeWebShow();
+        }
+    }
+}
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSkinArrived(const uint8_t* bytes, int size) {
     showTexture(size > 0 ? bytes : nullptr, size > 0 ? static_cast<size_t>(size) : 0);
 }
 
-// Called by the page's start and play-again buttons, inside the click.
+// Called by the page's start and play-again buttons, inside the click or tap.
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPlay() {
-    if (web.phase != PagePhase::waiting && web.phase != PagePhase::ended) {
+    if ((web.phase != PagePhase::waiting && web.phase != PagePhase::ended) || web.contextGone) {
         return;
     }
-    glutFullScreen();
+    // The sound first: WebKit leaves a sound context suspended that was resumed after a request
+    // for full screen in the same click.
     startWebSoundTrack();
+    glutFullScreen();
 
     web.phase = PagePhase::playing;
     web.run += 1;
+    web.wakeUps += 1;
     web.timers = TimerQueue{};
     web.timers.armWakeUp = armWebWakeUp;
     web.redrawRequested = false;
     web.frameScheduled = false;  // a frame asked for by the last show is ignored when it comes
-    web.fullScreenSeen = false;
     clearScene();
     seedPlacedCubes();
     stepHooks = StepHooks{armWebTimer, requestWebRedraw, endWebShow};
@@ -337,10 +497,12 @@ int main() {
     if (web.stillAtMs < 0) {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
                                         onKeyDown);
-        emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr,
-                                                 EM_FALSE, onFullScreenChange);
         prepareWebSoundTrack("bla_11.wav");
+        watchPageSight();
     }
+    emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
+                                                 onContextRestored);
     takeSkinBytes();
     return 0;
 }

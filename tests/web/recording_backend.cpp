@@ -34,3 +34,13 @@ uint32_t createTextureName() {
 void bindTextureName(uint32_t) {}
 void uploadTextureImage(int, int, const void*) {}
 void setTextureParameter(uint32_t, int) {}
+bool webGlContextLost() {
+    return false;
+}
+bool restoreWebGlBackend() {
+    return true;
+}
+void drawingBufferSize(int* width, int* height) {
+    *width = 0;
+    *height = 0;
+}

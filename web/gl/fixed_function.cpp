@@ -338,6 +338,14 @@ bool openGlLayer(const char* canvasSelector, bool keepPicture) {
     return true;
 }
 
+bool restoreGlLayer() {
+    return restoreWebGlBackend();
+}
+
+void glLayerDrawingBufferSize(int* width, int* height) {
+    drawingBufferSize(width, height);
+}
+
 void submitTriangles(const LayerVertex* vertices, uint32_t vertexCount, const uint32_t* indices,
                      uint32_t indexCount) {
     if (recording()) {

@@ -9,18 +9,34 @@
 namespace {
 
 double glutClockOriginMs = emscripten_get_now();
+double glutClockPausedAtMs = -1.0;  // the browser's clock when the show's clock stopped; -1: runs
 
 }  // namespace
 
 void restartGlutClock() {
     glutClockOriginMs = emscripten_get_now();
+    glutClockPausedAtMs = -1.0;
+}
+
+void pauseGlutClock() {
+    if (glutClockPausedAtMs < 0.0) {
+        glutClockPausedAtMs = emscripten_get_now();
+    }
+}
+
+void resumeGlutClock() {
+    if (glutClockPausedAtMs >= 0.0) {
+        glutClockOriginMs += emscripten_get_now() - glutClockPausedAtMs;
+        glutClockPausedAtMs = -1.0;
+    }
 }
 
 int glutGet(GLenum query) {
     if (query != GLUT_ELAPSED_TIME) {
         return 0;
     }
-    return static_cast<int>(emscripten_get_now() - glutClockOriginMs);
+    const double nowMs = glutClockPausedAtMs >= 0.0 ? glutClockPausedAtMs : emscripten_get_now();
+    return static_cast<int>(nowMs - glutClockOriginMs);
 }
 
 // The browser shows the canvas once the frame's callback returns; all that is left is to draw
