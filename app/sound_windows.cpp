@@ -1,7 +1,7 @@
 // The sound track on Windows: the multimedia library plays the file by name, in the background.
-#include "app/sound.h"
-
 #include <windows.h>  // with mmsystem.h's PlaySound
+
+#include "app/sound.h"
 
 bool startSoundTrack(const char* fileName) {
     // Windows opens, decodes and plays the file on its own thread and stops when the process

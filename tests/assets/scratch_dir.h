@@ -18,8 +18,8 @@ struct ScratchDir {
     ScratchDir() {
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("pp-scratch-" + std::to_string(random()));
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("pp-scratch-" + std::to_string(random()));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) {
                 path = candidate;

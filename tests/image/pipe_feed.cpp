@@ -1,11 +1,11 @@
 // A pipe fed by a thread of its own, on Linux.
 #include "tests/image/pipe_feed.h"
 
-#include "tests/image/bitmap_test_support.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include "tests/image/bitmap_test_support.h"
 
 void openPipe(PipeFeed& feed, const Bytes& bytes) {
     int ends[2];
