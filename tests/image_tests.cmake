@@ -3,7 +3,7 @@
 set(PP_BITMAP_CORPUS_DIR ${CMAKE_BINARY_DIR}/bitmap-corpus)
 
 pp_add_test(bitmap_tests LABELS unit
-    SOURCES image/bitmap_test_support.cpp image/bitmap_pixels_test.cpp
+    SOURCES image/bitmap_test_support.cpp image/pipe_feed.cpp image/bitmap_pixels_test.cpp
             image/bitmap_record_test.cpp image/bitmap_pipe_test.cpp image/regular_file_test.cpp
     LIBS pp_image pp_test_data)
 target_compile_definitions(bitmap_tests PRIVATE PP_BITMAP_CORPUS_DIR="${PP_BITMAP_CORPUS_DIR}")

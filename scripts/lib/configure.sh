@@ -18,3 +18,12 @@ pp_configure_sanitized_tests() {
     cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Debug -DPP_SANITIZE=ON -DPP_BUILD_TESTS=ON \
           -DPP_BUILD_BENCH=OFF
 }
+
+# The Windows cross build (scripts/windows, scripts/test-windows); a third argument ON builds
+# the unit tests that run under Wine as well. freeglut comes from scripts/windows' own build.
+pp_configure_windows() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-w64-x86_64.cmake" \
+          -DPP_FREEGLUT_PREFIX="$2/freeglut/install" -DPP_BUILD_TESTS="${3:-OFF}" \
+          -DPP_BUILD_BENCH=OFF -DPP_SANITIZE=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+}

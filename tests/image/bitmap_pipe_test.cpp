@@ -9,6 +9,7 @@
 
 #include "image/bitmap_source.h"
 #include "tests/image/bitmap_test_support.h"
+#include "tests/image/pipe_feed.h"
 
 namespace {
 

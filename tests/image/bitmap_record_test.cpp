@@ -1,12 +1,12 @@
 // The reader's record: loading "skin.bmp", headers and palette, refusals, truncated files and
 // the channel scaling of bit fields.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "tests/assets/scratch_dir.h"
 #include "tests/image/bitmap_test_support.h"
 
 namespace {
@@ -38,9 +38,8 @@ void writeSkin(const Bytes& contents) {
 
 TEST(BitmapRecord, LoadsSkinFromTheWorkingFolderAndReleasesOnReload) {
     const auto previous = std::filesystem::current_path();
-    std::string folder = (std::filesystem::temp_directory_path() / "pp-bitmap-XXXXXX").string();
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    std::filesystem::current_path(folder);
+    ScratchDir folder;
+    std::filesystem::current_path(folder.path);
 
     BitmapImage image = {};
     EXPECT_FALSE(loadBitmap(image));  // no file
@@ -71,7 +70,6 @@ TEST(BitmapRecord, LoadsSkinFromTheWorkingFolderAndReleasesOnReload) {
     EXPECT_TRUE(allZero(image.fileHeader, sizeof image.fileHeader));
 
     std::filesystem::current_path(previous);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(BitmapRecord, PaletteFollowsTheHeaderWhateverItsSizeOrColoursUsed) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "image/bitmap.h"
@@ -11,16 +10,8 @@
 
 using Rgba = std::array<uint8_t, 4>;
 
-// A pipe that another thread fills with bytes (which must outlive it): a stream that cannot
-// seek. The reader may stop early; closePipe ends both sides.
-struct PipeFeed {
-    ~PipeFeed();  // closes the pipe if the test has not
-    std::FILE* stream = nullptr;
-    std::thread writer;
-};
-void openPipe(PipeFeed& feed, const Bytes& bytes);
-void closePipe(PipeFeed& feed);
-// Loads the bytes from such a pipe.
+// Loads the bytes from a pipe that another thread fills: a stream that cannot seek, which the
+// reader may stop reading early (pipe_feed.cpp on Linux, pipe_feed_windows.cpp on Windows).
 bool loadThroughPipe(BitmapImage& image, const Bytes& file);
 
 // A record loaded from bytes in memory and released at the end of the scope. The same bytes
