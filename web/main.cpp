@@ -309,6 +309,22 @@ void redrawIdlePage() {
     }
 }
 
+// The picture the page's phase asks for: the show's next frame while it plays, else the start
+// or end screen again.
+void redrawForPhase() {
+    switch (web.phase) {
+        case PagePhase::playing:
+            requestWebRedraw();
+            break;
+        case PagePhase::loading:
+            break;
+        case PagePhase::waiting:
+        case PagePhase::ended:
+            redrawIdlePage();
+            break;
+    }
+}
+
 // The canvas is the largest box of the show's aspect in the window, centred (index.html), with
 // the box's device pixels; the viewport is the drawing buffer the browser made, and when that is
 // less than was asked, the canvas asks for the largest box of the show's aspect within it.
@@ -339,17 +355,7 @@ void fitCanvasToWindow() {
     web.width = width;
     web.height = height;
     onReshape(width, height);
-    switch (web.phase) {
-        case PagePhase::playing:
-            requestWebRedraw();  // as GLUT redisplays a resized window
-            break;
-        case PagePhase::loading:
-            break;
-        case PagePhase::waiting:
-        case PagePhase::ended:
-            redrawIdlePage();
-            break;
-    }
+    redrawForPhase();  // as GLUT redisplays a resized window
 }
 
 EM_BOOL onWindowResize(int, const EmscriptenUiEvent*, void*) {
@@ -410,17 +416,7 @@ EM_BOOL onContextRestored(int, const void*, void*) {
         web.contextGone = false;
         setPageState(web.stillAtMs >= 0 ? "still" : "ended");
     }
-    switch (web.phase) {
-        case PagePhase::playing:
-            requestWebRedraw();
-            break;
-        case PagePhase::loading:
-            break;
-        case PagePhase::waiting:
-        case PagePhase::ended:
-            redrawIdlePage();
-            break;
-    }
+    redrawForPhase();
     return EM_FALSE;
 }
 
