@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,19 +131,13 @@ std::vector<OptionRow> optionTable() {
          "the processor), software (Mesa's llvmpipe on the processor)\n"
          "or gpu (a GPU, or refuse)",
          [](V v, O& o) {
-             const struct {
-                 const char* name;
-                 RenderDevice device;
-             } devices[] = {{"auto", RenderDevice::automatic},
-                            {"software", RenderDevice::software},
-                            {"gpu", RenderDevice::gpu}};
-             for (const auto& d : devices) {
-                 if (v == d.name) {
-                     o.device = d.device;
-                     return std::string();
-                 }
+             const char* const names[] = {"auto", "software", "gpu"};  // as RenderDevice counts
+             const auto named = std::find(std::begin(names), std::end(names), v);
+             if (named == std::end(names)) {
+                 return "--device wants auto, software or gpu, not \"" + v + "\"";
              }
-             return "--device wants auto, software or gpu, not \"" + v + "\"";
+             o.device = static_cast<RenderDevice>(named - std::begin(names));
+             return std::string();
          }},
         {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
         {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
