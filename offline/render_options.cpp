@@ -65,6 +65,17 @@ std::string readSize(const std::string& value, RenderOptions& o) {
     return "";
 }
 
+// auto, software or gpu, named in RenderDevice's order.
+std::string readDevice(const std::string& value, RenderOptions& o) {
+    const char* const names[] = {"auto", "software", "gpu"};
+    const auto named = std::find(std::begin(names), std::end(names), value);
+    if (named == std::end(names)) {
+        return "--device wants auto, software or gpu, not \"" + value + "\"";
+    }
+    o.device = static_cast<RenderDevice>(named - std::begin(names));
+    return "";
+}
+
 // One option: how it is spelled, the name of its value in the help, its help, and where it
 // goes. A value is read by its reader, which says why it is refused, or nothing; a file name
 // (any but an empty one) and a switch are set as they are given.
@@ -130,15 +141,7 @@ std::vector<OptionRow> optionTable() {
          "what draws: auto (default: a GPU where EGL offers one, else\n"
          "the processor), software (Mesa's llvmpipe on the processor)\n"
          "or gpu (a GPU, or refuse)",
-         [](V v, O& o) {
-             const char* const names[] = {"auto", "software", "gpu"};  // as RenderDevice counts
-             const auto named = std::find(std::begin(names), std::end(names), v);
-             if (named == std::end(names)) {
-                 return "--device wants auto, software or gpu, not \"" + v + "\"";
-             }
-             o.device = static_cast<RenderDevice>(named - std::begin(names));
-             return std::string();
-         }},
+         readDevice},
         {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
         {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
          &O::quiet},
