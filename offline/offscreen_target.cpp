@@ -4,15 +4,29 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstring>
+#include <algorithm>
+
+namespace {
+
+// A renderbuffer of the picture's size in the format given, attached to the bound framebuffer.
+GLuint attachRenderbuffer(GLenum format, GLenum attachment, int width, int height) {
+    GLuint buffer = 0;
+    glGenRenderbuffers(1, &buffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, buffer);
+    return buffer;
+}
+
+}  // namespace
 
 bool createOffscreenTarget(OffscreenTarget& target, int width, int height, std::string& error) {
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSide);
     GLint maxViewport[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
-    const int limitW = maxSide < maxViewport[0] ? maxSide : maxViewport[0];
-    const int limitH = maxSide < maxViewport[1] ? maxSide : maxViewport[1];
+    const int limitW = std::min(maxSide, maxViewport[0]);
+    const int limitH = std::min(maxSide, maxViewport[1]);
     if (width > limitW || height > limitH) {
         error = "the renderer draws pictures up to " + std::to_string(limitW) + "x" +
                 std::to_string(limitH) + " pixels, not " + std::to_string(width) + "x" +
@@ -24,17 +38,10 @@ bool createOffscreenTarget(OffscreenTarget& target, int width, int height, std::
     target.height = height;
     glGenFramebuffers(1, &target.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glGenRenderbuffers(1, &target.colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              target.colourBuffer);
+    target.colourBuffer = attachRenderbuffer(GL_RGBA8, GL_COLOR_ATTACHMENT0, width, height);
     // A 24-bit depth buffer, as the show's window asks GLUT for.
-    glGenRenderbuffers(1, &target.depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                              target.depthBuffer);
+    target.depthBuffer =
+        attachRenderbuffer(GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT, width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -52,15 +59,10 @@ bool createOffscreenTarget(OffscreenTarget& target, int width, int height, std::
 
 void destroyOffscreenTarget(OffscreenTarget& target) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (target.depthBuffer != 0) {
-        glDeleteRenderbuffers(1, &target.depthBuffer);
-    }
-    if (target.colourBuffer != 0) {
-        glDeleteRenderbuffers(1, &target.colourBuffer);
-    }
-    if (target.framebuffer != 0) {
-        glDeleteFramebuffers(1, &target.framebuffer);
-    }
+    // GL passes over the name 0, a buffer never made.
+    glDeleteRenderbuffers(1, &target.depthBuffer);
+    glDeleteRenderbuffers(1, &target.colourBuffer);
+    glDeleteFramebuffers(1, &target.framebuffer);
     target = OffscreenTarget{};
 }
 
@@ -72,12 +74,8 @@ void readOffscreenPixels(const OffscreenTarget& target, std::vector<uint8_t>& rg
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     // GL's rows go bottom up; pictures go top down.
-    std::vector<uint8_t> row(rowBytes);
     for (int top = 0, bottom = target.height - 1; top < bottom; ++top, --bottom) {
         uint8_t* a = rgb.data() + static_cast<std::size_t>(top) * rowBytes;
-        uint8_t* b = rgb.data() + static_cast<std::size_t>(bottom) * rowBytes;
-        std::memcpy(row.data(), a, rowBytes);
-        std::memcpy(a, b, rowBytes);
-        std::memcpy(b, row.data(), rowBytes);
+        std::swap_ranges(a, a + rowBytes, rgb.data() + static_cast<std::size_t>(bottom) * rowBytes);
     }
 }

@@ -15,10 +15,6 @@
 
 namespace {
 
-std::string reason(int errorNumber) {
-    return std::strerror(errorNumber);
-}
-
 // The directory a file is in, "." for a name without one.
 std::string directoryOf(const std::string& path) {
     const std::string directory = std::filesystem::path(path).parent_path();
@@ -57,7 +53,7 @@ bool createTemporary(OutputFile& output, mode_t permissions, std::string& error)
         output.target.substr(0, base) + "." + output.target.substr(base, 200) + ".XXXXXX";
     const int descriptor = mkostemp(&name[0], O_CLOEXEC);
     if (descriptor < 0) {
-        error = "cannot create " + output.name + ": " + reason(errno);
+        error = "cannot create " + output.name + ": " + std::strerror(errno);
         return false;
     }
     output.descriptor = descriptor;
@@ -67,7 +63,7 @@ bool createTemporary(OutputFile& output, mode_t permissions, std::string& error)
     // mkostemp makes the file for its owner alone.
     if (fchmod(descriptor, permissions) != 0) {
         // The file's readers would change; better to leave it as it is.
-        error = "cannot give " + output.name + " its permissions: " + reason(errno);
+        error = "cannot give " + output.name + " its permissions: " + std::strerror(errno);
         abandonOutput(output);
         return false;
     }
@@ -79,7 +75,7 @@ bool openStraightThrough(const std::string& path, OutputFile& output, std::strin
     // No O_CREAT and no O_TRUNC: this never makes or shortens a file.
     const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) {
-        error = "cannot write to " + path + ": " + reason(errno);
+        error = "cannot write to " + path + ": " + std::strerror(errno);
         return false;
     }
     struct stat opened = {};
@@ -103,7 +99,7 @@ bool openHeldDescriptor(int held, const std::string& path, OutputFile& output, s
     }
     output.descriptor = fcntl(held, F_DUPFD_CLOEXEC, 3);
     if (output.descriptor < 0) {
-        error = "cannot write to " + path + ": " + reason(errno);
+        error = "cannot write to " + path + ": " + std::strerror(errno);
         return false;
     }
     output.closeWhenDone = true;
@@ -116,7 +112,7 @@ bool openHeldDescriptor(int held, const std::string& path, OutputFile& output, s
 // which the rename is refused.
 bool mayReplace(const std::string& target, const struct stat& file, std::string& error) {
     if (access(target.c_str(), W_OK) != 0) {
-        error = "cannot write to " + target + ": " + reason(errno);
+        error = "cannot write to " + target + ": " + std::strerror(errno);
         return false;
     }
     const std::string directory = directoryOf(target);
@@ -164,7 +160,7 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     struct stat link = {};
     if (lstat(path.c_str(), &link) != 0) {
         if (errno != ENOENT) {
-            error = "cannot create " + path + ": " + reason(errno);
+            error = "cannot create " + path + ": " + std::strerror(errno);
             return false;
         }
         output.target = path;
@@ -177,7 +173,7 @@ bool openOutput(const std::string& path, OutputFile& output, std::string& error)
     struct stat file = {};
     if (stat(path.c_str(), &file) != 0) {
         error = errno == ENOENT ? path + " is a link to a file that does not exist"
-                                : "cannot write to " + path + ": " + reason(errno);
+                                : "cannot write to " + path + ": " + std::strerror(errno);
         return false;
     }
     if (S_ISDIR(file.st_mode)) {
@@ -208,7 +204,8 @@ bool writeOutput(OutputFile& output, const void* data, std::size_t size, std::st
             continue;
         }
         if (written <= 0) {
-            error = "could not write " + output.name + ": " + reason(written < 0 ? errno : EIO);
+            error =
+                "could not write " + output.name + ": " + std::strerror(written < 0 ? errno : EIO);
             return false;
         }
         bytes += written;
@@ -227,7 +224,7 @@ bool commitOutput(OutputFile& output, bool sync, std::string& error) {
         const int descriptor = output.descriptor;
         output.descriptor = -1;
         if (output.closeWhenDone && close(descriptor) != 0 && errno != EINTR) {
-            error = "could not write " + output.name + ": " + reason(errno);
+            error = "could not write " + output.name + ": " + std::strerror(errno);
             return false;
         }
         return true;
@@ -238,7 +235,7 @@ bool commitOutput(OutputFile& output, bool sync, std::string& error) {
     output.descriptor = -1;
     ok = ok && rename(output.temporary.c_str(), output.target.c_str()) == 0;
     if (!ok) {
-        error = "could not write " + output.name + ": " + reason(errno);
+        error = "could not write " + output.name + ": " + std::strerror(errno);
         abandonOutput(output);
         return false;
     }

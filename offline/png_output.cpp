@@ -36,9 +36,6 @@ bool openPngOutput(const RenderOptions& options, OutputFile& file, RenderOutput&
     picture->file = &file;
     picture->width = options.width;
     picture->height = options.height;
-    output.context = picture;
-    output.take = keepPicture;
-    output.finish = writePicture;
-    output.stop = dropPicture;
+    output = {picture, keepPicture, writePicture, dropPicture};
     return true;
 }

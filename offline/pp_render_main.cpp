@@ -39,11 +39,8 @@ bool requestIsSensible(const RenderOptions& options, std::string& error) {
     // A descriptor the program holds is judged now, before a note can reach it; other names
     // once they are open (openOutputOrReport).
     const int held = heldOutputDescriptor(options.output);
-    if (held >= 0 && !outputIsSensible(
-                         held, options.output == "-" ? "standard output" : options.output, error)) {
-        return false;
-    }
-    return true;
+    return held < 0 || outputIsSensible(
+                           held, options.output == "-" ? "standard output" : options.output, error);
 }
 
 // The texture, the GL context and the offscreen target, with the show's GL state set up as the

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "process/heap_tuning.h"
 
@@ -19,18 +19,8 @@ namespace {
 
 // Whether a space-separated list of names (an extension string) holds the name as a word.
 bool listHas(const char* list, const char* name) {
-    if (list == nullptr) {
-        return false;
-    }
-    const std::size_t length = std::strlen(name);
-    for (const char* p = std::strstr(list, name); p != nullptr; p = std::strstr(p + 1, name)) {
-        const bool startsWord = p == list || p[-1] == ' ';
-        const bool endsWord = p[length] == ' ' || p[length] == '\0';
-        if (startsWord && endsWord) {
-            return true;
-        }
-    }
-    return false;
+    return list != nullptr &&
+           (" " + std::string(list) + " ").find(" " + std::string(name) + " ") != std::string::npos;
 }
 
 template <typename Function>

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,17 @@ std::string readSize(const std::string& value, RenderOptions& o) {
     }
     o.width = static_cast<int>(w);
     o.height = static_cast<int>(h);
+    return "";
+}
+
+// auto, software or gpu, named in RenderDevice's order.
+std::string readDevice(const std::string& value, RenderOptions& o) {
+    const char* const names[] = {"auto", "software", "gpu"};
+    const auto named = std::find(std::begin(names), std::end(names), value);
+    if (named == std::end(names)) {
+        return "--device wants auto, software or gpu, not \"" + value + "\"";
+    }
+    o.device = static_cast<RenderDevice>(named - std::begin(names));
     return "";
 }
 
@@ -129,21 +141,7 @@ std::vector<OptionRow> optionTable() {
          "what draws: auto (default: a GPU where EGL offers one, else\n"
          "the processor), software (Mesa's llvmpipe on the processor)\n"
          "or gpu (a GPU, or refuse)",
-         [](V v, O& o) {
-             const struct {
-                 const char* name;
-                 RenderDevice device;
-             } devices[] = {{"auto", RenderDevice::automatic},
-                            {"software", RenderDevice::software},
-                            {"gpu", RenderDevice::gpu}};
-             for (const auto& d : devices) {
-                 if (v == d.name) {
-                     o.device = d.device;
-                     return std::string();
-                 }
-             }
-             return "--device wants auto, software or gpu, not \"" + v + "\"";
-         }},
+         readDevice},
         {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
         {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
          &O::quiet},

@@ -110,7 +110,6 @@ bool readHeader(const SoundRequest& request, Track& t, std::string& why) {
         why = averror(status);
     }
     return status >= 0;
-    return true;
 }
 
 // The stream's samples as the video takes them. why says what is not when false.

@@ -1,8 +1,10 @@
 #include "offline/video_file.h"
 
+#include <strings.h>
+
 #include <algorithm>
-#include <cctype>
 #include <climits>
+#include <cstring>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -49,13 +51,6 @@ const AVCodec* firstEncoder(const char* const (&names)[2]) {
         }
     }
     return nullptr;
-}
-
-std::string lowerCase(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
 }
 
 std::string averror(int code) {
@@ -208,7 +203,9 @@ int64_t soundSampleAtPicture(const VideoFile& file, int64_t pictures, bool last 
     return std::max<int64_t>((end + frame / 2) / frame * frame - file.soundLead, 0);
 }
 
-bool encodePicture(VideoFile& file, const std::vector<uint8_t>& rgb) {
+// The encoding thread's work for each picture.
+bool encodePicture(void* context, const std::vector<uint8_t>& rgb) {
+    auto& file = *static_cast<VideoFile*>(context);
     const int ready = av_frame_make_writable(file.picture);
     if (ready < 0) {
         return fail(file, "out of memory for a picture", ready);
@@ -221,12 +218,6 @@ bool encodePicture(VideoFile& file, const std::vector<uint8_t>& rgb) {
     }
     file.picturesEncoded += 1;
     return sendSoundUntil(file, soundSampleAtPicture(file, file.picturesEncoded), false);
-}
-
-// The encoding thread's work for each picture.
-bool encodeQueuedPicture(void* context, const std::vector<uint8_t>& rgb) {
-    auto& file = *static_cast<VideoFile*>(context);
-    return encodePicture(file, rgb);
 }
 
 void setColourTags(AVCodecContext* codec) {
@@ -255,6 +246,42 @@ const AVCodec* addEncodedStream(VideoFile& file, const char* const (&names)[2],
     return codec;
 }
 
+// The encoder's own settings: its speed and its constant rate factor for the quality asked for.
+void setEncoderOptions(const std::string& name, int quality, AVCodecContext* c,
+                       AVDictionary** options) {
+    if (name == "libx264") {
+        // The encoder shares two cores with the software renderer. "veryfast" at 21 writes a
+        // third of the bytes of "superfast" at 19 (the whole 720p show in 17 MB, not 50 MB, its
+        // pictures 39 dB or more from the drawn ones) for 4 to 13 % more processor time;
+        // "superfast" at 26 stayed fast but gave 21 MB and 38 dB at the finale.
+        av_dict_set(options, "preset", "veryfast", 0);
+        av_dict_set_int(options, "crf", x264Crf(quality), 0);
+    } else if (name == "libvpx-vp9" || name == "libvpx") {
+        // The "good" deadline took several times as long as x264; the real-time one at its
+        // fastest, with rows and tile columns encoded on both cores, takes about as long as x264
+        // and, at the default quality, writes a file no larger.
+        c->bit_rate = 0;
+        av_dict_set_int(options, "crf", vp9Crf(quality), 0);
+        av_dict_set(options, "deadline", "realtime", 0);
+        av_dict_set_int(options, "cpu-used", 8, 0);
+        av_dict_set_int(options, "row-mt", 1, 0);
+        av_dict_set_int(options, "tile-columns", 2, 0);
+    }
+}
+
+// Opens the encoder with its options (freed here) and gives its stream the encoder's parameters.
+bool startEncoder(AVCodecContext* c, AVStream* stream, AVDictionary** options, std::string& error) {
+    const int opened = avcodec_open2(c, c->codec, options);
+    av_dict_free(options);
+    if (opened < 0) {
+        error = std::string("cannot start the ") + c->codec->name + " encoder: " + averror(opened);
+        return false;
+    }
+    avcodec_parameters_from_context(stream->codecpar, c);
+    stream->time_base = c->time_base;
+    return true;
+}
+
 bool openVideoStream(VideoFile& file, std::string& error) {
     const VideoSettings& s = file.settings;
     const AVCodec* codec =
@@ -273,33 +300,10 @@ bool openVideoStream(VideoFile& file, std::string& error) {
     c->gop_size = s.fps * 5;  // a key frame every 5 s: quick seeking, small files
     setColourTags(c);
     AVDictionary* options = nullptr;
-    const std::string name = codec->name;
-    if (name == "libx264") {
-        // The encoder shares two cores with the software renderer. "veryfast" at 21 writes a
-        // third of the bytes of "superfast" at 19 (the whole 720p show in 17 MB, not 50 MB, its
-        // pictures 39 dB or more from the drawn ones) for 4 to 13 % more processor time;
-        // "superfast" at 26 stayed fast but gave 21 MB and 38 dB at the finale.
-        av_dict_set(&options, "preset", "veryfast", 0);
-        av_dict_set_int(&options, "crf", x264Crf(s.quality), 0);
-    } else if (name == "libvpx-vp9" || name == "libvpx") {
-        // The "good" deadline took several times as long as x264; the real-time one at its
-        // fastest, with rows and tile columns encoded on both cores, takes about as long as x264
-        // and, at the default quality, writes a file no larger.
-        c->bit_rate = 0;
-        av_dict_set_int(&options, "crf", vp9Crf(s.quality), 0);
-        av_dict_set(&options, "deadline", "realtime", 0);
-        av_dict_set_int(&options, "cpu-used", 8, 0);
-        av_dict_set_int(&options, "row-mt", 1, 0);
-        av_dict_set_int(&options, "tile-columns", 2, 0);
-    }
-    const int opened = avcodec_open2(c, codec, &options);
-    av_dict_free(&options);
-    if (opened < 0) {
-        error = "cannot start the " + name + " encoder: " + averror(opened);
+    setEncoderOptions(codec->name, s.quality, c, &options);
+    if (!startEncoder(c, file.videoStream, &options, error)) {
         return false;
     }
-    avcodec_parameters_from_context(file.videoStream->codecpar, c);
-    file.videoStream->time_base = c->time_base;
     file.videoStream->avg_frame_rate = c->framerate;
     file.picture = av_frame_alloc();
     if (file.picture == nullptr) {
@@ -348,13 +352,10 @@ bool openAudioStream(VideoFile& file, std::string& error) {
     av_channel_layout_default(&c->ch_layout, s.sound->channels);
     c->bit_rate = s.sound->channels == 1 ? 96000 : 160000;
     c->time_base = AVRational{1, videoSoundRate};
-    const int opened = avcodec_open2(c, codec, nullptr);
-    if (opened < 0) {
-        error = std::string("cannot start the ") + codec->name + " encoder: " + averror(opened);
+    AVDictionary* options = nullptr;
+    if (!startEncoder(c, file.audioStream, &options, error)) {
         return false;
     }
-    avcodec_parameters_from_context(file.audioStream->codecpar, c);
-    file.audioStream->time_base = c->time_base;
     file.samples = av_frame_alloc();
     if (file.samples == nullptr) {
         error = "out of memory";
@@ -392,14 +393,49 @@ void freeVideoFile(VideoFile* file) {
     delete file;
 }
 
+// Makes the file's streams, opens the file at path and writes its header. False with the reason.
+bool startVideoFile(VideoFile& file, const std::string& path, std::string& error) {
+    const VideoSettings& settings = file.settings;
+    const ContainerCodecs& codecs = codecsOf(settings.container);
+    int status = avformat_alloc_output_context2(&file.format, nullptr, codecs.name, path.c_str());
+    file.packet = av_packet_alloc();
+    if (status < 0 || file.format == nullptr || file.packet == nullptr) {
+        error = "cannot make a " + std::string(codecs.extension) + " file: " + averror(status);
+        return false;
+    }
+    if (!openVideoStream(file, error) ||
+        (settings.sound != nullptr && !openAudioStream(file, error))) {
+        return false;
+    }
+    status = avio_open(&file.format->pb, path.c_str(), AVIO_FLAG_WRITE);
+    AVDictionary* options = nullptr;
+    if (settings.container == VideoContainer::mp4) {
+        // A file on disk gets its index at the front, so players start at once; a pipe gets
+        // fragments, which need no going back.
+        // delay_moov writes the header with the first fragment, when the streams' first
+        // instants are known: an edit list then starts the picture at 0, not after the
+        // encoder's reordering delay.
+        av_dict_set(
+            &options, "movflags",
+            file.seekable ? "+faststart" : "+frag_keyframe+empty_moov+delay_moov+default_base_moof",
+            0);
+    }
+    status = status < 0 ? status : avformat_write_header(file.format, &options);
+    av_dict_free(&options);
+    if (status < 0) {
+        error = "cannot write " + settings.outputName + ": " + averror(status);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool containerFromFileName(const std::string& fileName, VideoContainer& container) {
-    const std::string name = lowerCase(fileName);
     for (const ContainerCodecs& c : containerCodecs) {
-        const std::string ext = c.extension;
-        if (name.size() > ext.size() &&
-            name.compare(name.size() - ext.size(), ext.size(), ext) == 0) {
+        const std::size_t length = std::strlen(c.extension);
+        if (fileName.size() > length &&
+            strcasecmp(fileName.c_str() + fileName.size() - length, c.extension) == 0) {
             container = c.container;
             return true;
         }
@@ -409,7 +445,7 @@ bool containerFromFileName(const std::string& fileName, VideoContainer& containe
 
 bool containerFromFormatName(const std::string& formatName, VideoContainer& container) {
     for (const ContainerCodecs& c : containerCodecs) {
-        if (lowerCase(formatName) == c.extension + 1) {
+        if (strcasecmp(formatName.c_str(), c.extension + 1) == 0) {
             container = c.container;
             return true;
         }
@@ -482,44 +518,11 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
     VideoFile* file = new VideoFile;
     file->settings = settings;
     file->seekable = seekable;
-    const ContainerCodecs& codecs = codecsOf(settings.container);
-    int status = avformat_alloc_output_context2(&file->format, nullptr, codecs.name, path.c_str());
-    file->packet = av_packet_alloc();
-    if (status < 0 || file->format == nullptr || file->packet == nullptr) {
-        error = "cannot make a " + std::string(codecs.extension) + " file: " + averror(status);
+    if (!startVideoFile(*file, path, error)) {
         freeVideoFile(file);
         return nullptr;
     }
-    if (!openVideoStream(*file, error) ||
-        (settings.sound != nullptr && !openAudioStream(*file, error))) {
-        freeVideoFile(file);
-        return nullptr;
-    }
-    status = avio_open(&file->format->pb, path.c_str(), AVIO_FLAG_WRITE);
-    if (status < 0) {
-        error = "cannot write " + settings.outputName + ": " + averror(status);
-        freeVideoFile(file);
-        return nullptr;
-    }
-    AVDictionary* options = nullptr;
-    if (settings.container == VideoContainer::mp4) {
-        // A file on disk gets its index at the front, so players start at once; a pipe gets
-        // fragments, which need no going back.
-        // delay_moov writes the header with the first fragment, when the streams' first
-        // instants are known: an edit list then starts the picture at 0, not after the
-        // encoder's reordering delay.
-        av_dict_set(
-            &options, "movflags",
-            seekable ? "+faststart" : "+frag_keyframe+empty_moov+delay_moov+default_base_moof", 0);
-    }
-    status = avformat_write_header(file->format, &options);
-    av_dict_free(&options);
-    if (status < 0) {
-        error = "cannot write " + settings.outputName + ": " + averror(status);
-        freeVideoFile(file);
-        return nullptr;
-    }
-    file->pictures = startPictureQueue(encodeQueuedPicture, file);
+    file->pictures = startPictureQueue(encodePicture, file);
     return file;
 }
 

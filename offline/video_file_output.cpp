@@ -77,9 +77,6 @@ bool openVideoFileOutput(const VideoSettings& settings, OutputFile& file, Render
     if (video == nullptr) {
         return false;
     }
-    output.context = video;
-    output.take = encodePicture;
-    output.finish = closeVideo;
-    output.stop = dropVideo;
+    output = {video, encodePicture, closeVideo, dropVideo};
     return true;
 }

@@ -50,9 +50,8 @@ bool finishY4mStream(void* context, std::string& error) {
 }
 
 void stopY4mStream(void* context) {
-    auto* writer = static_cast<Y4mWriter*>(context);
-    finishPictureQueue(writer->queue);
-    delete writer;
+    std::string ignored;
+    finishY4mStream(context, ignored);
 }
 
 }  // namespace
@@ -65,9 +64,6 @@ bool openY4mOutput(const RenderOptions& options, OutputFile& file, RenderOutput&
     writer->height = options.height;
     writer->fps = options.fps;
     writer->queue = startPictureQueue(writeY4mFrame, writer);
-    output.context = writer;
-    output.take = queueY4mFrame;
-    output.finish = finishY4mStream;
-    output.stop = stopY4mStream;
+    output = {writer, queueY4mFrame, finishY4mStream, stopY4mStream};
     return true;
 }
