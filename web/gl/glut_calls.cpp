@@ -1,58 +1,47 @@
-// The GLUT calls of the show's display code that the page provides: the show's elapsed time,
-// the buffer swap and full screen.
+// The GLUT calls of the show's display code that the layer draws: the two solids, built as
+// freeglut builds them and drawn through the same path as glBegin/glEnd, and the buffer swap.
 #include <GL/freeglut.h>
-#include <emscripten.h>
 
-#include "web/gl/gl_layer.h"
+#include <cstring>
+#include <vector>
+
+#include "render/solid_shapes.h"
+#include "web/gl/layer_state.h"
 #include "web/gl/webgl_backend.h"
 
 namespace {
 
-double glutClockOriginMs = emscripten_get_now();
-double glutClockPausedAtMs = -1.0;  // the browser's clock when the show's clock stopped; -1: runs
+void submitMesh(const ShapeMesh& mesh) {
+    const std::size_t count = mesh.positions.size() / 3;
+    std::vector<LayerVertex> vertices(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        LayerVertex& v = vertices[i];
+        std::memcpy(v.position, &mesh.positions[i * 3], sizeof v.position);
+        std::memcpy(v.normal, &mesh.normals[i * 3], sizeof v.normal);
+        v.given = givenNormal;  // colour and texture coordinate: GL's current ones
+    }
+    std::vector<uint32_t> triangles;
+    meshTriangles(mesh, triangles);
+    submitTriangles(vertices.data(), static_cast<uint32_t>(count), triangles.data(),
+                    static_cast<uint32_t>(triangles.size()));
+}
 
 }  // namespace
 
-void restartGlutClock() {
-    glutClockOriginMs = emscripten_get_now();
-    glutClockPausedAtMs = -1.0;
+void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
+    ShapeMesh mesh;
+    sphereMesh(static_cast<float>(radius), slices, stacks, mesh);
+    submitMesh(mesh);
 }
 
-void pauseGlutClock() {
-    if (glutClockPausedAtMs < 0.0) {
-        glutClockPausedAtMs = emscripten_get_now();
-    }
-}
-
-void resumeGlutClock() {
-    if (glutClockPausedAtMs >= 0.0) {
-        glutClockOriginMs += emscripten_get_now() - glutClockPausedAtMs;
-        glutClockPausedAtMs = -1.0;
-    }
-}
-
-int glutGet(GLenum query) {
-    if (query != GLUT_ELAPSED_TIME) {
-        return 0;
-    }
-    const double nowMs = glutClockPausedAtMs >= 0.0 ? glutClockPausedAtMs : emscripten_get_now();
-    return static_cast<int>(nowMs - glutClockOriginMs);
+void glutSolidCube(GLdouble size) {
+    ShapeMesh mesh;
+    cubeMesh(static_cast<float>(size), mesh);
+    submitMesh(mesh);
 }
 
 // The browser shows the canvas once the frame's callback returns; all that is left is to draw
 // what is gathered.
 void glutSwapBuffers() {
     drawGathered();
-}
-
-// Honoured by the browser only inside a click or key handler; refused quietly elsewhere.
-void glutFullScreen() {
-    // clang-format off
-    EM_ASM({
-        const page = document.documentElement;
-        if (page.requestFullscreen && !document.fullscreenElement) {
-            page.requestFullscreen().catch(() => {});
-        }
-    });
-    // clang-format on
 }

@@ -5,9 +5,7 @@
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>
 
-#include <algorithm>
 #include <cstddef>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -36,31 +34,6 @@ void main() {
     fragment = textured ? colour * texture(skin, st) : colour;
 })";
 
-// A texture as the layer named it: the context's object for it now, and what was given to it,
-// kept so that a restored context gets it back.
-struct TextureCopy {
-    GLuint object = 0;
-    int width = 0;
-    int height = 0;
-    bool hasImage = false;
-    std::vector<uint8_t> rgba;
-    std::vector<std::pair<uint32_t, int>> parameters;  // in the order they were set
-};
-
-// The rasterising state the layer has set, re-applied to a restored context.
-struct RasterState {
-    bool depthTest = false;
-    bool blend = false;
-    bool scissorTest = false;
-    uint32_t blendSource = GL_ONE;
-    uint32_t blendDestination = GL_ZERO;
-    int viewport[4] = {0, 0, 0, 0};
-    bool viewportSet = false;
-    int scissor[4] = {0, 0, 0, 0};
-    bool scissorSet = false;
-    uint32_t boundTexture = 0;  // the layer's name
-};
-
 struct Backend {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
     GLuint program = 0;
@@ -71,8 +44,8 @@ struct Backend {
     std::vector<DrawVertex> vertices;
     std::vector<uint32_t> indices;
     bool textured = false;
-    std::vector<TextureCopy> textures;  // by the layer's name - 1
-    RasterState raster;
+    std::vector<GLuint>
+        textures;  // the context's object for each of the layer's names, by name - 1
 };
 
 Backend backend;
@@ -190,19 +163,6 @@ void drawGathered() {
 
 void setRasterCapability(uint32_t cap, bool on) {
     drawGathered();
-    switch (cap) {
-        case GL_DEPTH_TEST:
-            backend.raster.depthTest = on;
-            break;
-        case GL_BLEND:
-            backend.raster.blend = on;
-            break;
-        case GL_SCISSOR_TEST:
-            backend.raster.scissorTest = on;
-            break;
-        default:
-            break;
-    }
     if (on) {
         emscripten_glEnable(cap);
     } else {
@@ -212,24 +172,16 @@ void setRasterCapability(uint32_t cap, bool on) {
 
 void setBlendFactors(uint32_t source, uint32_t destination) {
     drawGathered();
-    backend.raster.blendSource = source;
-    backend.raster.blendDestination = destination;
     emscripten_glBlendFunc(source, destination);
 }
 
 void setViewportRect(int x, int y, int width, int height) {
     drawGathered();
-    const int rect[4] = {x, y, width, height};
-    std::copy(rect, rect + 4, backend.raster.viewport);
-    backend.raster.viewportSet = true;
     emscripten_glViewport(x, y, width, height);
 }
 
 void setScissorRect(int x, int y, int width, int height) {
     drawGathered();
-    const int rect[4] = {x, y, width, height};
-    std::copy(rect, rect + 4, backend.raster.scissor);
-    backend.raster.scissorSet = true;
     emscripten_glScissor(x, y, width, height);
 }
 
@@ -243,52 +195,26 @@ void clearBuffers(uint32_t mask, const float colour[4], double depth) {
 // The layer's texture names are the backend's own, 1 upwards, so that they stay the same when a
 // restored context hands out new objects.
 uint32_t createTextureName() {
-    TextureCopy copy;
-    emscripten_glGenTextures(1, &copy.object);
-    backend.textures.push_back(std::move(copy));
+    GLuint object = 0;
+    emscripten_glGenTextures(1, &object);
+    backend.textures.push_back(object);
     return static_cast<uint32_t>(backend.textures.size());
 }
 
-namespace {
-
-TextureCopy* boundTexture() {
-    const uint32_t name = backend.raster.boundTexture;
-    return name == 0 || name > backend.textures.size() ? nullptr : &backend.textures[name - 1];
-}
-
-}  // namespace
-
 void bindTextureName(uint32_t name) {
     drawGathered();
-    backend.raster.boundTexture = name <= backend.textures.size() ? name : 0;
-    const TextureCopy* texture = boundTexture();
-    emscripten_glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->object : 0);
+    const bool known = name != 0 && name <= backend.textures.size();
+    emscripten_glBindTexture(GL_TEXTURE_2D, known ? backend.textures[name - 1] : 0);
 }
 
 void uploadTextureImage(int width, int height, const void* rgba) {
     drawGathered();
-    TextureCopy* texture = boundTexture();
-    if (texture != nullptr) {
-        texture->width = width;
-        texture->height = height;
-        texture->hasImage = true;
-        const auto* bytes = static_cast<const uint8_t*>(rgba);
-        if (bytes != nullptr) {
-            texture->rgba.assign(bytes, bytes + static_cast<std::size_t>(width) * height * 4);
-        } else {
-            texture->rgba.clear();
-        }
-    }
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                             rgba);
 }
 
 void setTextureParameter(uint32_t pname, int value) {
     drawGathered();
-    TextureCopy* texture = boundTexture();
-    if (texture != nullptr) {
-        texture->parameters.emplace_back(pname, value);
-    }
     emscripten_glTexParameteri(GL_TEXTURE_2D, pname, value);
 }
 
@@ -297,8 +223,7 @@ bool webGlContextLost() {
 }
 
 // Everything the old context held is gone: the program, the vertex array and its buffers, the
-// textures. They are made again, the textures from the bytes kept, and the rasterising state is
-// set as the layer last set it.
+// textures. They are made again, with a new, empty object for each texture name.
 bool restoreWebGlBackend() {
     backend.vertices.clear();
     backend.indices.clear();
@@ -310,36 +235,8 @@ bool restoreWebGlBackend() {
     }
     setUpVertexArray();
     emscripten_glActiveTexture(GL_TEXTURE0);
-    for (TextureCopy& texture : backend.textures) {
-        emscripten_glGenTextures(1, &texture.object);
-        emscripten_glBindTexture(GL_TEXTURE_2D, texture.object);
-        if (texture.hasImage) {
-            emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture.width, texture.height, 0,
-                                    GL_RGBA, GL_UNSIGNED_BYTE,
-                                    texture.rgba.empty() ? nullptr : texture.rgba.data());
-        }
-        for (const auto& [pname, value] : texture.parameters) {
-            emscripten_glTexParameteri(GL_TEXTURE_2D, pname, value);
-        }
-    }
-    const RasterState& r = backend.raster;
-    const TextureCopy* bound = boundTexture();
-    emscripten_glBindTexture(GL_TEXTURE_2D, bound != nullptr ? bound->object : 0);
-    const std::pair<uint32_t, bool> capabilities[] = {
-        {GL_DEPTH_TEST, r.depthTest}, {GL_BLEND, r.blend}, {GL_SCISSOR_TEST, r.scissorTest}};
-    for (const auto& [cap, on] : capabilities) {
-        if (on) {
-            emscripten_glEnable(cap);
-        } else {
-            emscripten_glDisable(cap);
-        }
-    }
-    emscripten_glBlendFunc(r.blendSource, r.blendDestination);
-    if (r.viewportSet) {
-        emscripten_glViewport(r.viewport[0], r.viewport[1], r.viewport[2], r.viewport[3]);
-    }
-    if (r.scissorSet) {
-        emscripten_glScissor(r.scissor[0], r.scissor[1], r.scissor[2], r.scissor[3]);
+    for (GLuint& object : backend.textures) {
+        emscripten_glGenTextures(1, &object);
     }
     return true;
 }

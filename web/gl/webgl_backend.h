@@ -31,15 +31,16 @@ void clearBuffers(uint32_t mask, const float colour[4], double depth);
 
 uint32_t createTextureName();
 void bindTextureName(uint32_t name);
-// Level 0 of the bound texture from RGBA bytes (none: zeros); the bytes are kept for a restore.
+// Level 0 of the bound texture from RGBA bytes (none: zeros).
 void uploadTextureImage(int width, int height, const void* rgba);
 void setTextureParameter(uint32_t pname, int value);
 
 // Whether the browser has taken the context away; while it is lost every call draws nothing.
 bool webGlContextLost();
 // After the browser gave a lost context back: builds the program, the vertex array and the
-// buffers again, re-creates every texture from the bytes it was given and sets the rasterising
-// state as it was. False when the context is still (or again) lost.
+// buffers again and makes a new, empty texture for each name. The backend keeps no GL state of
+// its own: the layer then sets the textures and the rasterising state again through the calls
+// above. False when the context is still (or again) lost.
 bool restoreWebGlBackend();
 // The drawing buffer the browser gave the canvas, which may be smaller than the canvas's size.
 void drawingBufferSize(int* width, int* height);
