@@ -17,16 +17,13 @@ bool keepPicture(void* context, const std::vector<uint8_t>& rgb) {
 }
 
 bool writePicture(void* context, std::string& error) {
-    auto* picture = static_cast<PngPicture*>(context);
-    const bool ok = writePngToOutput(*picture->file, picture->rgb.data(), picture->width,
-                                     picture->height, error);
-    delete picture;
-    return ok;
+    const auto& picture = *static_cast<PngPicture*>(context);
+    return writePngToOutput(*picture.file, picture.rgb.data(), picture.width, picture.height,
+                            error);
 }
 
-void dropPicture(void* context) {
-    delete static_cast<PngPicture*>(context);
-}
+// Nothing is written before the end.
+void dropPicture(void*) {}
 
 }  // namespace
 
@@ -36,6 +33,6 @@ bool openPngOutput(const RenderOptions& options, OutputFile& file, RenderOutput&
     picture->file = &file;
     picture->width = options.width;
     picture->height = options.height;
-    output = {picture, keepPicture, writePicture, dropPicture};
+    output = {ownContext(picture), keepPicture, writePicture, dropPicture};
     return true;
 }

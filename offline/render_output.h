@@ -1,9 +1,12 @@
 // What a run writes its pictures into: one PNG picture (png_output.cpp), a Y4M stream
 // (y4m_output.cpp) or a video file (video_file_output.cpp), each into an open OutputFile. A run
 // opens the output of its kind, hands it every picture the recording makes, then finishes it,
-// after which the file can be committed, or stops it when the run is given up.
+// after which the file can be committed, or stops it when the run is given up. The kind's state
+// is owned by the output and freed once, by the kind's deleter, when the output goes away,
+// whether the run finished, stopped or was given up before either.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,15 +14,23 @@
 #include "offline/render_options.h"
 #include "offline/video_file.h"
 
+using OutputContext = std::unique_ptr<void, void (*)(void*)>;
+
+// A kind's state owned with a deleter that frees it as what it is.
+template <typename Kind>
+OutputContext ownContext(Kind* context) {
+    return OutputContext(context, [](void* owned) { delete static_cast<Kind*>(owned); });
+}
+
 struct RenderOutput {
-    void* context = nullptr;  // the kind's own state, made by its open function
+    OutputContext context{nullptr, nullptr};  // the kind's own state, made by its open function
     // Takes the next picture (RGB, top row first, the run's size). False once the writing has
     // failed; finish then gives the reason.
     bool (*take)(void* context, const std::vector<uint8_t>& rgb) = nullptr;
     // Writes what is still held and ends the writing; the file stays open for its commit. False
-    // with the reason. Frees the context either way.
+    // with the reason.
     bool (*finish)(void* context, std::string& error) = nullptr;
-    // Ends the writing of a run that is given up, and frees the context.
+    // Ends the writing of a run that is given up.
     void (*stop)(void* context) = nullptr;
 };
 

@@ -30,7 +30,7 @@ struct Run {
 // writing failed, nor once a signal has asked to stop, so that a stream ends after a whole frame.
 bool takePicture(void* context, int64_t timeMs, const std::vector<uint8_t>& rgb) {
     auto& run = *static_cast<Run*>(context);
-    if (!run.output.take(run.output.context, rgb)) {
+    if (!run.output.take(run.output.context.get(), rgb)) {
         return false;  // the output has the reason
     }
     run.framesWritten += 1;
@@ -72,13 +72,13 @@ bool finishOutput(const RenderOptions& options, const RecordingResult& result, R
                   OutputFile& file, std::string& error) {
     if (result.pictures == 0) {
         // requestFitsShow keeps instants after the end from getting here.
-        run.output.stop(run.output.context);
+        run.output.stop(run.output.context.get());
         error = "the show ended at " + std::to_string(result.showEndMs) + " ms; " +
                 (options.picture ? "nothing is on screen at " + std::to_string(options.atMs) + " ms"
                                  : "--from " + std::to_string(options.fromMs) + " is after it");
         return false;
     }
-    return run.output.finish(run.output.context, error) &&
+    return run.output.finish(run.output.context.get(), error) &&
            commitOutput(file, syncBeforeReplacing, error);
 }
 
@@ -154,7 +154,7 @@ int renderShow(const RenderOptions& options, const VideoSettings& settings,
                       options.videoFile ? framesExpected(options) : 0);
     const RecordingResult result = recordShow(target, recordingPlanFor(options), takePicture, &run);
     if (options.picture && stopRequested()) {
-        run.output.stop(run.output.context);
+        run.output.stop(run.output.context.get());
         abandonOutput(file);
         report(std::string("stopped by ") + stopSignalName() + "; no picture written");
         return stoppedStatus();

@@ -378,21 +378,6 @@ bool openAudioStream(VideoFile& file, std::string& error) {
     return true;
 }
 
-void freeVideoFile(VideoFile* file) {
-    av_frame_free(&file->picture);
-    av_frame_free(&file->samples);
-    av_packet_free(&file->packet);
-    avcodec_free_context(&file->video);
-    avcodec_free_context(&file->audio);
-    if (file->format != nullptr) {
-        if (!(file->format->oformat->flags & AVFMT_NOFILE)) {
-            avio_closep(&file->format->pb);
-        }
-        avformat_free_context(file->format);
-    }
-    delete file;
-}
-
 // Makes the file's streams, opens the file at path and writes its header. False with the reason.
 bool startVideoFile(VideoFile& file, const std::string& path, std::string& error) {
     const VideoSettings& settings = file.settings;
@@ -430,6 +415,24 @@ bool startVideoFile(VideoFile& file, const std::string& path, std::string& error
 }
 
 }  // namespace
+
+void freeVideoFile(VideoFile* file) {
+    if (file->pictures != nullptr) {
+        finishPictureQueue(file->pictures);  // the encoding thread ends before what it uses
+    }
+    av_frame_free(&file->picture);
+    av_frame_free(&file->samples);
+    av_packet_free(&file->packet);
+    avcodec_free_context(&file->video);
+    avcodec_free_context(&file->audio);
+    if (file->format != nullptr) {
+        if (!(file->format->oformat->flags & AVFMT_NOFILE)) {
+            avio_closep(&file->format->pb);
+        }
+        avformat_free_context(file->format);
+    }
+    delete file;
+}
 
 bool containerFromFileName(const std::string& fileName, VideoContainer& container) {
     for (const ContainerCodecs& c : containerCodecs) {
@@ -531,6 +534,10 @@ bool writeVideoPicture(VideoFile* file, const std::vector<uint8_t>& rgb) {
 }
 
 bool closeVideoFile(VideoFile* file, std::string& error) {
+    if (file->pictures == nullptr) {  // closed already
+        error = file->error;
+        return !file->failed;
+    }
     finishPictureQueue(file->pictures);  // file->failed says whether the encoding went well
     file->pictures = nullptr;
     if (!file->failed) {
@@ -547,14 +554,13 @@ bool closeVideoFile(VideoFile* file, std::string& error) {
             fail(*file, "could not finish " + file->settings.outputName, wrote);
         }
     }
-    if (!file->failed && !(file->format->oformat->flags & AVFMT_NOFILE)) {
+    // Closed also after a failure, so that nothing writes to the output once this returns.
+    if (!(file->format->oformat->flags & AVFMT_NOFILE)) {
         const int closed = avio_closep(&file->format->pb);
-        if (closed < 0) {
+        if (closed < 0 && !file->failed) {
             fail(*file, "could not write " + file->settings.outputName, closed);
         }
     }
-    const bool ok = !file->failed;
     error = file->error;
-    freeVideoFile(file);
-    return ok;
+    return !file->failed;
 }

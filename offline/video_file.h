@@ -48,5 +48,7 @@ VideoFile* openVideoFile(const std::string& path, bool seekable, const VideoSett
 // encoding has failed; closeVideoFile then gives the reason.
 bool writeVideoPicture(VideoFile* file, const std::vector<uint8_t>& rgb);
 // Encodes what is left, the sound up to the end of the last picture, and writes the file's
-// index. The file plays from its first to its last picture. Frees everything, also on failure.
+// index. The file plays from its first to its last picture. False with the reason.
 bool closeVideoFile(VideoFile* file, std::string& error);
+// Frees what openVideoFile made, ending the encoding thread first if the file was never closed.
+void freeVideoFile(VideoFile* file);

@@ -21,6 +21,10 @@ void dropVideo(void* context) {
     closeVideoFile(static_cast<VideoFile*>(context), ignored);
 }
 
+void freeVideo(void* context) {
+    freeVideoFile(static_cast<VideoFile*>(context));
+}
+
 // The sound track: the one asked for must be readable; the default one may be missing, and the
 // video then has the picture only.
 bool loadSoundTrack(const RenderOptions& options, VideoSound& sound, bool& haveSound,
@@ -77,6 +81,6 @@ bool openVideoFileOutput(const VideoSettings& settings, OutputFile& file, Render
     if (video == nullptr) {
         return false;
     }
-    output = {video, encodePicture, closeVideo, dropVideo};
+    output = {OutputContext(video, freeVideo), encodePicture, closeVideo, dropVideo};
     return true;
 }

@@ -14,8 +14,18 @@ struct Y4mWriter {
     int fps = 0;
     bool wroteHeader = false;
     std::vector<uint8_t> frameBytes;
-    std::string error;  // why a write failed
-    PictureQueue* queue = nullptr;
+    std::string error;              // why a write failed
+    PictureQueue* queue = nullptr;  // null once finished
+
+    Y4mWriter() = default;
+    Y4mWriter(const Y4mWriter&) = delete;
+    Y4mWriter& operator=(const Y4mWriter&) = delete;
+    // The thread ends before what it writes with goes away.
+    ~Y4mWriter() {
+        if (queue != nullptr) {
+            finishPictureQueue(queue);
+        }
+    }
 };
 
 // The writing thread's work for each frame: the header before the first, the conversion, the
@@ -41,12 +51,13 @@ bool queueY4mFrame(void* context, const std::vector<uint8_t>& rgb) {
 
 // Every frame handed over is written, or the writer's error says why not.
 bool finishY4mStream(void* context, std::string& error) {
-    auto* writer = static_cast<Y4mWriter*>(context);
-    finishPictureQueue(writer->queue);
-    const bool ok = writer->error.empty();
-    error = writer->error;
-    delete writer;
-    return ok;
+    auto& writer = *static_cast<Y4mWriter*>(context);
+    if (writer.queue != nullptr) {
+        finishPictureQueue(writer.queue);
+        writer.queue = nullptr;
+    }
+    error = writer.error;
+    return writer.error.empty();
 }
 
 void stopY4mStream(void* context) {
@@ -64,6 +75,6 @@ bool openY4mOutput(const RenderOptions& options, OutputFile& file, RenderOutput&
     writer->height = options.height;
     writer->fps = options.fps;
     writer->queue = startPictureQueue(writeY4mFrame, writer);
-    output = {writer, queueY4mFrame, finishY4mStream, stopY4mStream};
+    output = {ownContext(writer), queueY4mFrame, finishY4mStream, stopY4mStream};
     return true;
 }
