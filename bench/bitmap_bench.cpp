@@ -123,28 +123,82 @@ std::string ratio(double ours, double other) {
     return text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct BenchOptions {
     bool freshPages = false;
     int repetitions = 15;
+};
+
+void readOptions(int argc, char** argv, BenchOptions& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fresh-pages") == 0) {
-            freshPages = true;
+            options.freshPages = true;
         } else {
-            repetitions = std::max(1, std::atoi(argv[i]));
+            options.repetitions = std::max(1, std::atoi(argv[i]));
         }
     }
-    if (!freshPages) {
+}
+
+// The medians of our reader from memory and from the file, stb_image, SDL2 and the copy.
+std::vector<double> timeDecoders(int repetitions, const Bytes& file, const std::string& path,
+                                 const Bytes& copySource) {
+    const std::vector<std::function<bool()>> decoders = {
+        [&] {
+            BitmapImage image = {};
+            bool ok = loadBitmapFromMemory(image, file.data(), file.size());
+            releaseBitmap(image);
+            return ok;
+        },
+        [&] {
+            BitmapImage image = {};
+            std::FILE* in = std::fopen(path.c_str(), "rb");
+            bool ok = loadBitmapFromStream(image, in);
+            if (in != nullptr) {
+                std::fclose(in);
+            }
+            releaseBitmap(image);
+            return ok;
+        },
+        [&] {
+            int w = 0, h = 0, channels = 0;
+            stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &w,
+                                                    &h, &channels, 4);
+            stbi_image_free(pixels);
+            return pixels != nullptr;
+        },
+        [&] {
+            SDL_Surface* loaded =
+                SDL_LoadBMP_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
+            if (loaded == nullptr) {
+                return false;
+            }
+            SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+            SDL_FreeSurface(loaded);
+            SDL_FreeSurface(rgba);
+            return rgba != nullptr;
+        },
+        [&] {
+            void* out = std::malloc(copySource.size());
+            std::memcpy(out, copySource.data(), copySource.size());
+            bool ok = static_cast<uint8_t*>(out)[12345] == 1;
+            std::free(out);
+            return ok;
+        },
+    };
+    return medianSeconds(repetitions, decoders);
+}
+
+void runBench(const BenchOptions& options) {
+    if (!options.freshPages) {
         mallopt(M_MMAP_MAX, 0);
         mallopt(M_TRIM_THRESHOLD, 1 << 30);
     }
+    const int repetitions = options.repetitions;
 
     // The output-sized copy that every decoder's result costs at least.
     const Bytes copySource(static_cast<size_t>(kOutputBytes), 1);
 
     std::printf("%d x %d RGBA output, MB/s (median of %d), allocator: %s\n", kSide, kSide,
-                repetitions, freshPages ? "fresh pages" : "memory reused");
+                repetitions, options.freshPages ? "fresh pages" : "memory reused");
     std::printf(
         "| file | ours (memory) | ours (file) | stb_image | SDL2 | memcpy | ours/stb | "
         "ours/memcpy |\n|---|---|---|---|---|---|---|---|\n");
@@ -158,51 +212,7 @@ int main(int argc, char** argv) {
     for (const auto& kind : kinds) {
         const Bytes file = makeFile(kind.depth, kind.compression);
         writeWholeFile(path, file);
-        const std::vector<double> t = medianSeconds(
-            repetitions,
-            {
-                [&] {
-                    BitmapImage image = {};
-                    bool ok = loadBitmapFromMemory(image, file.data(), file.size());
-                    releaseBitmap(image);
-                    return ok;
-                },
-                [&] {
-                    BitmapImage image = {};
-                    std::FILE* in = std::fopen(path.c_str(), "rb");
-                    bool ok = loadBitmapFromStream(image, in);
-                    if (in != nullptr) {
-                        std::fclose(in);
-                    }
-                    releaseBitmap(image);
-                    return ok;
-                },
-                [&] {
-                    int w = 0, h = 0, channels = 0;
-                    stbi_uc* pixels = stbi_load_from_memory(
-                        file.data(), static_cast<int>(file.size()), &w, &h, &channels, 4);
-                    stbi_image_free(pixels);
-                    return pixels != nullptr;
-                },
-                [&] {
-                    SDL_Surface* loaded = SDL_LoadBMP_RW(
-                        SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
-                    if (loaded == nullptr) {
-                        return false;
-                    }
-                    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-                    SDL_FreeSurface(loaded);
-                    SDL_FreeSurface(rgba);
-                    return rgba != nullptr;
-                },
-                [&] {
-                    void* out = std::malloc(copySource.size());
-                    std::memcpy(out, copySource.data(), copySource.size());
-                    bool ok = static_cast<uint8_t*>(out)[12345] == 1;
-                    std::free(out);
-                    return ok;
-                },
-            });
+        const std::vector<double> t = timeDecoders(repetitions, file, path, copySource);
         const double oursMemory = t[0], oursFile = t[1], stb = t[2], sdl = t[3], copy = t[4];
         std::printf("| %s | %s | %s | %s | %s | %s | %s | %s |\n", kind.name,
                     rate(oursMemory).c_str(), rate(oursFile).c_str(), rate(stb).c_str(),
@@ -210,5 +220,13 @@ int main(int argc, char** argv) {
                     ratio(oursMemory, copy).c_str());
     }
     std::remove(path.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    readOptions(argc, argv, options);
+    runBench(options);
     return 0;
 }

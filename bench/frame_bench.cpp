@@ -130,29 +130,76 @@ Saving measurePaired(int frames, int startMs) {
 
 void onDisplayIgnored() {}
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct BenchOptions {
     std::vector<std::pair<int, int>> sizes;
     int frames = 200;
     bool paired = false;
+};
+
+// False with the usage on standard error.
+bool readOptions(int argc, char** argv, BenchOptions& options) {
     for (int i = 1; i < argc; ++i) {
         int w = 0, h = 0;
         if (std::strcmp(argv[i], "--paired") == 0) {
-            paired = true;
+            options.paired = true;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            frames = std::max(1, std::atoi(argv[++i]));
+            options.frames = std::max(1, std::atoi(argv[++i]));
         } else if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w > 0 && h > 0) {
-            sizes.push_back({w, h});
+            options.sizes.push_back({w, h});
         } else {
             std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT ...] [--frames N] [--paired]\n", argv[0]);
-            return 2;
+            return false;
         }
     }
-    if (sizes.empty()) {
-        sizes = {{1920, 1080}, {800, 800}};
+    if (options.sizes.empty()) {
+        options.sizes = {{1920, 1080}, {800, 800}};
     }
+    return true;
+}
 
+// A window of the size with the show's GL set up and its texture loaded.
+int openBenchWindow(const std::pair<int, int>& size) {
+    glutInitWindowSize(size.first, size.second);
+    glutInitWindowPosition(0, 0);
+    const int window = glutCreateWindow("PP frame bench");
+    glutDisplayFunc(onDisplayIgnored);
+    for (int i = 0; i < 20; ++i) {
+        glutMainLoopEvent();
+    }
+    initLightingAndDepth();
+    BitmapImage image = {};
+    loadBitmap(image);  // the show's texture when run beside skin.bmp
+    uploadCubeTexture(image);
+    releaseBitmap(image);
+    onReshape(size.first, size.second);
+    return window;
+}
+
+void printSavings(const char* label, int frames) {
+    for (const Phase& phase : phases) {
+        phase.prepare();
+        const Saving saving = measurePaired(frames, phase.startMs);
+        std::printf("%-10s %-9s %14.2f %16.2f %18.2f\n", label, phase.name, saving.wallWithout,
+                    -saving.wall, -saving.allThreads);
+    }
+}
+
+void printCosts(const char* label, int frames) {
+    const Stats bare =
+        measure(frames, [](int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+    std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8s\n", label, "bare", bare.wallMedian,
+                bare.wallP95, bare.cpuMedian, bare.cpuP95, bare.allThreadsMedian, "1.0");
+    for (const Phase& phase : phases) {
+        phase.prepare();
+        const int start = phase.startMs;
+        const Stats s = measure(frames, [start](int i) { showFrame(start + 10 * i); });
+        std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
+                    s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95, s.allThreadsMedian,
+                    s.wallMedian / bare.wallMedian);
+    }
+}
+
+void runBench(const BenchOptions& options, int& argc, char** argv) {
     // PP_BENCH_PLAIN=1 measures the plain drawing steps under the C library's default heap
     // settings, as the show was drawn before its frame-cost work; otherwise the program's own.
     if (std::getenv("PP_BENCH_PLAIN") != nullptr) {
@@ -162,56 +209,34 @@ int main(int argc, char** argv) {
     }
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    if (paired) {
+    if (options.paired) {
         std::printf("%-10s %-9s %14s %16s %18s\n", "size", "phase", "wall without",
                     "wall saved p50", "all-CPU saved p50");
     } else {
         std::printf("%-10s %-9s %8s %8s %8s %8s %8s %8s\n", "size", "phase", "wall p50", "wall p95",
                     "cpu p50", "cpu p95", "all p50", "x bare");
     }
-    for (const auto& size : sizes) {
-        glutInitWindowSize(size.first, size.second);
-        glutInitWindowPosition(0, 0);
-        const int window = glutCreateWindow("PP frame bench");
-        glutDisplayFunc(onDisplayIgnored);
-        for (int i = 0; i < 20; ++i) {
-            glutMainLoopEvent();
-        }
-        initLightingAndDepth();
-        BitmapImage image = {};
-        loadBitmap(image);  // the show's texture when run beside skin.bmp
-        uploadCubeTexture(image);
-        releaseBitmap(image);
-        onReshape(size.first, size.second);
-
+    for (const auto& size : options.sizes) {
+        const int window = openBenchWindow(size);
         char label[32];
         std::snprintf(label, sizeof label, "%dx%d", size.first, size.second);
-        if (paired) {
-            for (const Phase& phase : phases) {
-                phase.prepare();
-                const Saving saving = measurePaired(frames, phase.startMs);
-                std::printf("%-10s %-9s %14.2f %16.2f %18.2f\n", label, phase.name,
-                            saving.wallWithout, -saving.wall, -saving.allThreads);
-            }
-            std::fflush(stdout);
-            glutDestroyWindow(window);
-            continue;
-        }
-        const Stats bare =
-            measure(frames, [](int) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
-        std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8s\n", label, "bare",
-                    bare.wallMedian, bare.wallP95, bare.cpuMedian, bare.cpuP95,
-                    bare.allThreadsMedian, "1.0");
-        for (const Phase& phase : phases) {
-            phase.prepare();
-            const int start = phase.startMs;
-            const Stats s = measure(frames, [start](int i) { showFrame(start + 10 * i); });
-            std::printf("%-10s %-9s %8.2f %8.2f %8.2f %8.2f %8.2f %8.1f\n", label, phase.name,
-                        s.wallMedian, s.wallP95, s.cpuMedian, s.cpuP95, s.allThreadsMedian,
-                        s.wallMedian / bare.wallMedian);
+        if (options.paired) {
+            printSavings(label, options.frames);
+        } else {
+            printCosts(label, options.frames);
         }
         std::fflush(stdout);
         glutDestroyWindow(window);
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    if (!readOptions(argc, argv, options)) {
+        return 2;
+    }
+    runBench(options, argc, argv);
     return 0;
 }

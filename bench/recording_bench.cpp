@@ -58,31 +58,31 @@ bool writeFrame(void* context, int64_t, const std::vector<uint8_t>& rgb) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct BenchOptions {
     int width = defaultPictureWidth;
     int height = defaultPictureHeight;
     int fps = defaultFps;
     const char* texture = "skin.bmp";
+};
+
+// False with the usage on standard error.
+bool readOptions(int argc, char** argv, BenchOptions& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fps") == 0 && i + 1 < argc) {
-            fps = std::atoi(argv[++i]);
+            options.fps = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--texture") == 0 && i + 1 < argc) {
-            texture = argv[++i];
-        } else if (std::sscanf(argv[i], "%dx%d", &width, &height) != 2) {
+            options.texture = argv[++i];
+        } else if (std::sscanf(argv[i], "%dx%d", &options.width, &options.height) != 2) {
             std::fprintf(stderr,
                          "usage: recording_bench [WIDTHxHEIGHT] [--fps N] [--texture FILE]\n");
-            return 2;
+            return false;
         }
     }
-    std::string error;
-    OffscreenTarget target;
-    if (openRenderContext(RenderDevice::automatic, error) != ContextOpened::yes ||
-        !createOffscreenTarget(target, width, height, error)) {
-        std::fprintf(stderr, "recording_bench: %s\n", error.c_str());
-        return 1;
-    }
+    return true;
+}
+
+// The show's GL set up in the target, with the texture when it can be read.
+void prepareShow(const char* texture) {
     initLightingAndDepth();
     BitmapImage image = {};
     if (std::FILE* f = std::fopen(texture, "rb")) {
@@ -91,7 +91,24 @@ int main(int argc, char** argv) {
     }
     uploadCubeTexture(image);
     releaseBitmap(image);
+}
 
+// The time of one read-back of the target's pixels, in ms.
+double readBackMs(const OffscreenTarget& target) {
+    std::vector<uint8_t> rgb;
+    const int readBacks = 50;
+    const double readStart = nowMs();
+    for (int i = 0; i < readBacks; ++i) {
+        readOffscreenPixels(target, rgb);
+    }
+    return (nowMs() - readStart) / readBacks;
+}
+
+void runBench(const BenchOptions& options, const OffscreenTarget& target) {
+    const int width = options.width;
+    const int height = options.height;
+    const int fps = options.fps;
+    prepareShow(options.texture);
     Sink sink;
     sink.out = std::fopen("/dev/null", "wb");
     sink.width = width;
@@ -103,13 +120,7 @@ int main(int argc, char** argv) {
     const RecordingResult result = recordShow(target, plan, writeFrame, &sink);
     const double total = nowMs() - start;
 
-    std::vector<uint8_t> rgb;
-    const int readBacks = 50;
-    const double readStart = nowMs();
-    for (int i = 0; i < readBacks; ++i) {
-        readOffscreenPixels(target, rgb);
-    }
-    const double readEach = (nowMs() - readStart) / readBacks;
+    const double readEach = readBackMs(target);
     const double n = static_cast<double>(sink.pictures);
     std::printf(
         "whole show %dx%d at %d fps on %s: %ld pictures of %lld frames in %.1f s (%.1f "
@@ -122,6 +133,23 @@ int main(int argc, char** argv) {
         sink.beforeSinkMs / n - readEach, readEach, sink.convertMs / n, sink.writeMs / n,
         total / n);
     std::fclose(sink.out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    if (!readOptions(argc, argv, options)) {
+        return 2;
+    }
+    std::string error;
+    OffscreenTarget target;
+    if (openRenderContext(RenderDevice::automatic, error) != ContextOpened::yes ||
+        !createOffscreenTarget(target, options.width, options.height, error)) {
+        std::fprintf(stderr, "recording_bench: %s\n", error.c_str());
+        return 1;
+    }
+    runBench(options, target);
     destroyOffscreenTarget(target);
     return 0;
 }

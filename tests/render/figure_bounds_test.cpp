@@ -21,6 +21,7 @@
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
 #include "tests/support/show_scenes.h"
+#include "tests/support/show_window_fixture.h"
 
 namespace {
 
@@ -73,14 +74,7 @@ void lookFromManualEye(float x, float y, float z) {
     applyManualCamera();
 }
 
-class FigureBounds : public ::testing::Test {
-protected:
-    void SetUp() override {
-        resetShowForTest();
-        seedPlacedCubes();
-        onReshape(testWindowWidth, testWindowHeight);
-    }
-};
+using FigureBounds = ShowWindowTest;
 
 }  // namespace
 

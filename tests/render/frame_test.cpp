@@ -15,6 +15,7 @@
 #include "render/camera_view.h"
 #include "tests/support/gl_context.h"
 #include "tests/support/recording_hooks.h"
+#include "tests/support/show_window_fixture.h"
 
 namespace {
 
@@ -39,14 +40,7 @@ int brightness(const std::array<int, 3>& p) {
     return p[0] + p[1] + p[2];
 }
 
-class Frame : public ::testing::Test {
-protected:
-    void SetUp() override {
-        resetShowForTest();
-        seedPlacedCubes();
-        onReshape(testWindowWidth, testWindowHeight);
-    }
-};
+using Frame = ShowWindowTest;
 
 }  // namespace
 
