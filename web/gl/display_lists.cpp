@@ -56,9 +56,16 @@ namespace {
 
 void executeList(GLuint name);
 
-// The commands that set a current vertex attribute or change the current matrix.
-void runAttributeOrMatrixCommand(const ListCommand& c) {
+void drawBatch(const ListBatch& b) {
+    drawTriangles(b.vertices.data(), static_cast<uint32_t>(b.vertices.size()), b.indices.data(),
+                  static_cast<uint32_t>(b.indices.size()));
+}
+
+void runListCommand(const DisplayList& list, const ListCommand& c) {
     switch (c.op) {
+        case listBatch:
+            drawBatch(list.batches[c.batch]);
+            break;
         case listColour:
             glColor4f(c.f[0], c.f[1], c.f[2], c.f[3]);
             break;
@@ -92,33 +99,15 @@ void runAttributeOrMatrixCommand(const ListCommand& c) {
         case listRotate:
             glRotatef(c.f[0], c.f[1], c.f[2], c.f[3]);
             break;
-        default:
-            break;
-    }
-}
-
-void runListCommand(const DisplayList& list, const ListCommand& c) {
-    switch (c.op) {
-        case listBatch: {
-            const ListBatch& b = list.batches[c.batch];
-            drawTriangles(b.vertices.data(), static_cast<uint32_t>(b.vertices.size()),
-                          b.indices.data(), static_cast<uint32_t>(b.indices.size()));
-            break;
-        }
         case listEnable:
-            glEnable(c.e[0]);
-            break;
         case listDisable:
-            glDisable(c.e[0]);
+            (c.op == listEnable ? glEnable : glDisable)(c.e[0]);
             break;
         case listBlendFunc:
             glBlendFunc(c.e[0], c.e[1]);
             break;
         case listCallList:
             executeList(c.e[0]);
-            break;
-        default:
-            runAttributeOrMatrixCommand(c);
             break;
     }
 }
