@@ -12,7 +12,7 @@
 # caller's display, or with --own-screen on a 1280x720 Xvfb of its own, and takes a picture of
 # the screen at each of SECONDS into FOLDER/picture-SECONDS.xwd. No library reaches into a
 # Windows program: its show counts from the moment its window shows (looked for every 50 ms),
-# and only the lines Wine itself prints may appear on its streams (wine_lines.sh).
+# and only the lines Wine itself prints may appear on its streams (scripts/lib/wine_lines.sh).
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../../scripts/lib/xvfb.sh"
@@ -118,7 +118,7 @@ run_wine() {
         echo "FAIL: the show lasted $seconds s ($whole s in all), expected 70.5 to 72.5"
         fail=1
     fi
-    . "$here/wine_lines.sh"
+    . "$here/../../scripts/lib/wine_lines.sh"
     check_streams "$dir"
 }
 
