@@ -29,13 +29,9 @@ void drawMesh(const ShapeMesh& mesh) {
 }  // namespace
 
 void glutSolidSphere(double radius, GLint slices, GLint stacks) {
-    ShapeMesh mesh;
-    sphereMesh(static_cast<float>(radius), slices, stacks, mesh);
-    drawMesh(mesh);
+    drawSolidSphere(radius, slices, stacks, drawMesh);
 }
 
 void glutSolidCube(double size) {
-    ShapeMesh mesh;
-    cubeMesh(static_cast<float>(size), mesh);
-    drawMesh(mesh);
+    drawSolidCube(size, drawMesh);
 }

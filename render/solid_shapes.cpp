@@ -123,3 +123,15 @@ void meshTriangles(const ShapeMesh& mesh, std::vector<uint32_t>& triangles) {
         }
     }
 }
+
+void drawSolidSphere(double radius, int slices, int stacks, DrawMesh draw) {
+    ShapeMesh mesh;
+    sphereMesh(static_cast<float>(radius), slices, stacks, mesh);
+    draw(mesh);
+}
+
+void drawSolidCube(double size, DrawMesh draw) {
+    ShapeMesh mesh;
+    cubeMesh(static_cast<float>(size), mesh);
+    draw(mesh);
+}

@@ -30,3 +30,9 @@ void cubeMesh(float size, ShapeMesh& mesh);
 // strip turned as GL turns it (its first two corners swapped), so every triangle keeps the
 // strip's winding.
 void meshTriangles(const ShapeMesh& mesh, std::vector<uint32_t>& triangles);
+
+// glutSolidSphere and glutSolidCube on a platform that draws the solids itself: the mesh built
+// and handed to the platform's way of drawing it.
+using DrawMesh = void (*)(const ShapeMesh& mesh);
+void drawSolidSphere(double radius, int slices, int stacks, DrawMesh draw);
+void drawSolidCube(double size, DrawMesh draw);

@@ -29,15 +29,11 @@ void submitMesh(const ShapeMesh& mesh) {
 }  // namespace
 
 void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
-    ShapeMesh mesh;
-    sphereMesh(static_cast<float>(radius), slices, stacks, mesh);
-    submitMesh(mesh);
+    drawSolidSphere(radius, slices, stacks, submitMesh);
 }
 
 void glutSolidCube(GLdouble size) {
-    ShapeMesh mesh;
-    cubeMesh(static_cast<float>(size), mesh);
-    submitMesh(mesh);
+    drawSolidCube(size, submitMesh);
 }
 
 // The browser shows the canvas once the frame's callback returns; all that is left is to draw
