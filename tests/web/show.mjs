@@ -8,9 +8,11 @@ import { join } from "node:path";
 import { siteDir, waitFor } from "./driver.mjs";
 import { crop, decodePng } from "./png.mjs";
 
-// Installed in the loaded page before its start button is pressed: notes when the show was
-// started, every state the page passes through, and where the sound track stood each time it
-// was started and stopped; taps whatever the page sends to the speakers into an analyser,
+// Installed in the loaded page before its start button is pressed (or before the page exists):
+// notes when the start button was pressed (ppPressedAt), when the show started (ppClickedAt:
+// the press, or the end of the wait for the sound track that followed it), when the track was
+// ready (ppTrackReadyAt), every state the page passes through, and where the sound track stood
+// each time it was started and stopped; taps whatever the page sends to the speakers into an analyser,
 // leaving what is heard unchanged; counts the frames (each begins with a clear).
 export function watchShow() {
   if (window.ppWatched) {
@@ -22,10 +24,17 @@ export function watchShow() {
   window.ppFrames = [];
   const showMs = () => performance.now() - window.ppClickedAt;
   const started = () => {
+    window.ppPressedAt = performance.now();
     if (!window.ppClickedAt || window.ppStates.at(-1)?.state === "ended") {
       window.ppClickedAt = performance.now();
     }
   };
+  const trackReady = setInterval(() => {
+    if (document.body?.dataset.track === "ready" || window.Module?.ppSound?.buffer) {
+      window.ppTrackReadyAt = performance.now();
+      clearInterval(trackReady);
+    }
+  }, 5);
   document.addEventListener("click", started, true);
   document.addEventListener("pointerup", started, true);
   const connect = AudioNode.prototype.connect;
@@ -49,7 +58,7 @@ export function watchShow() {
   AudioBufferSourceNode.prototype.start = function (when = 0, offset = 0, ...rest) {
     this.ppStartedAt = this.context.currentTime;
     this.ppOffset = offset;
-    window.ppMusic.push({ event: "start", trackAt: offset, showMs: showMs() });
+    window.ppMusic.push({ event: "start", trackAt: offset, showMs: showMs(), at: performance.now() });
     return start.call(this, when, offset, ...rest);
   };
   const stop = AudioBufferSourceNode.prototype.stop;
@@ -63,8 +72,15 @@ export function watchShow() {
   // Installed before the page exists, the watch waits for its body.
   const watchStates = () => new MutationObserver(() => {
     const state = document.body.dataset.state;
-    if (window.ppStates.at(-1)?.state !== state) {
+    const last = window.ppStates.at(-1)?.state;
+    if (last !== state) {
       window.ppStates.push({ state, at: performance.now() });
+      if (state === "playing") {
+        window.ppShowStartedAt ??= performance.now();
+        if (last === "starting") {
+          window.ppClickedAt = performance.now();
+        }
+      }
     }
   }).observe(document.body, { attributes: true, attributeFilter: ["data-state"] });
   if (document.body) {
@@ -77,6 +93,17 @@ export function watchShow() {
     window.ppFrames.push(performance.now());
     return clear.call(this, mask);
   };
+}
+
+// Chromium's network for the page throttled as Lighthouse's phone: 1.6 Mbit/s down, 750 kbit/s
+// up, 150 ms round trip; nothing cached.
+export async function throttleLikeAPhone(page) {
+  const session = await page.puppeteer.createCDPSession();
+  await session.send("Network.enable");
+  await session.send("Network.setCacheDisabled", { cacheDisabled: true });
+  await session.send("Network.emulateNetworkConditions", {
+    offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 750e3 / 8,
+  });
 }
 
 // Milliseconds since the show was started, in the page's own clock.
