@@ -65,15 +65,26 @@ std::string readSize(const std::string& value, RenderOptions& o) {
     return "";
 }
 
-// auto, software or gpu, named in RenderDevice's order.
-std::string readDevice(const std::string& value, RenderOptions& o) {
-    const char* const names[] = {"auto", "software", "gpu"};
+// One of an option's three named values, listed in its enum's order, read into "into"; what the
+// option wants when the value is none of them.
+template <typename Choice>
+std::string readChoice(const char* option, const char* const (&names)[3], const std::string& value,
+                       Choice& into) {
     const auto named = std::find(std::begin(names), std::end(names), value);
     if (named == std::end(names)) {
-        return "--device wants auto, software or gpu, not \"" + value + "\"";
+        return std::string(option) + " wants " + names[0] + ", " + names[1] + " or " + names[2] +
+               ", not \"" + value + "\"";
     }
-    o.device = static_cast<RenderDevice>(named - std::begin(names));
+    into = static_cast<Choice>(named - std::begin(names));
     return "";
+}
+
+std::string readDevice(const std::string& value, RenderOptions& o) {
+    return readChoice("--device", {"auto", "software", "gpu"}, value, o.device);
+}
+
+std::string readFit(const std::string& value, RenderOptions& o) {
+    return readChoice("--fit", {"stretch", "box", "cover"}, value, o.fit);
 }
 
 // One option: how it is spelled, the name of its value in the help, its help, and where it
@@ -142,6 +153,11 @@ std::vector<OptionRow> optionTable() {
          "the processor), software (Mesa's llvmpipe on the processor)\n"
          "or gpu (a GPU, or refuse)",
          readDevice},
+        {"--fit", "F",
+         "a picture not of the show's 1.4 shape: stretch (default, as\n"
+         "the show's full screen does), box (undistorted on black) or\n"
+         "cover (undistorted, cut at two sides)",
+         readFit},
         {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
         {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
          &O::quiet},

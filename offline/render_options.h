@@ -6,6 +6,7 @@
 #include "offline/render_context.h"
 #include "offline/render_defaults.h"
 #include "offline/video_file.h"
+#include "render/picture_fit.h"
 
 struct RenderOptions {
     bool help = false;
@@ -27,6 +28,7 @@ struct RenderOptions {
     std::string texture;  // empty: "skin.bmp" from the working directory, as the program reads it
     bool quiet = false;
     RenderDevice device = RenderDevice::automatic;
+    PictureFit fit = PictureFit::stretch;
 };
 
 // Reads the arguments after the program name. False with a one-line reason when they do not

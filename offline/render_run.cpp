@@ -53,6 +53,7 @@ RecordingPlan recordingPlanFor(const RenderOptions& options) {
     RecordingPlan plan;
     plan.fromMs = options.picture ? options.atMs : options.fromMs;
     plan.toMs = options.picture ? options.atMs : options.toMs;
+    plan.fit = options.fit;
     if (!options.picture) {
         plan.fps = options.fps;
     }

@@ -48,6 +48,8 @@ RecordingResult recordShow(const OffscreenTarget& target, const RecordingPlan& p
 
     // Before the first frame the window is black, and it has its size.
     onReshape(target.width, target.height);
+    const PictureViewport v = fitPicture(target.width, target.height, perspectiveAspect, plan.fit);
+    glViewport(v.x, v.y, v.width, v.height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     recorder.latestFrameInBuffer = true;
 

@@ -8,6 +8,7 @@
 
 #include "offline/offscreen_target.h"
 #include "offline/render_defaults.h"
+#include "render/picture_fit.h"
 
 // Output times run from fromMs in steps of 1000/fps ms (rounded down to whole milliseconds, so
 // they never drift) up to toMs, or to the end of the show when toMs is -1. The picture for an
@@ -20,6 +21,8 @@ struct RecordingPlan {
     // of every frame but draws only the frames that pictures show, once each. The two give the
     // same pictures; this one is here to show that.
     bool drawEveryFrame = false;
+    // Where the picture goes when the target is not of the show's shape.
+    PictureFit fit = PictureFit::stretch;
 };
 
 // Gets each output picture (top row first) and its output time. False stops the recording.
@@ -34,7 +37,8 @@ struct RecordingResult {
 };
 
 // Plays the show from its start into the target, which must be the current draw target; the
-// window size is the target's size, given to onReshape before the first frame as GLUT does.
+// window size is the target's size, given to onReshape before the first frame as GLUT does; the
+// picture then takes the part of it the plan's fit gives, the rest staying black.
 // The show's GL state and cube texture must already be set up. The scene and the cube list are
 // left as the run leaves them; stepHooks get their earlier binding back.
 RecordingResult recordShow(const OffscreenTarget& target, const RecordingPlan& plan,

@@ -1,7 +1,7 @@
 # Tests of the show itself beyond its pure logic (core_tests.cmake): real GL under Xvfb, and the
 # real program end to end.
 pp_add_test(screen_cover_tests LABELS unit
-    SOURCES render/screen_cover_test.cpp
+    SOURCES render/screen_cover_test.cpp render/picture_fit_test.cpp
     LIBS pp_render)
 
 # Drawing tests need an X display (Xvfb in CI) and Mesa's software renderer.

@@ -15,13 +15,15 @@ bool parse(std::vector<const char*> args, RenderOptions& options, std::string& e
 TEST(RenderOptions, ReadsPictureAndVideoRequests) {
     RenderOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--at", "30000", "--size", "1920x1080", "-o", "a.png", "--texture", "s.bmp"},
+    ASSERT_TRUE(parse({"--at", "30000", "--size", "1920x1080", "-o", "a.png", "--texture", "s.bmp",
+                       "--fit", "box"},
                       o, error))
         << error;
     EXPECT_TRUE(o.picture && !o.y4m);
     EXPECT_EQ(o.atMs, 30000);
     EXPECT_EQ(o.width * 10000 + o.height, 1920 * 10000 + 1080);
     EXPECT_EQ(o.texture, "s.bmp");
+    EXPECT_EQ(o.fit, PictureFit::box);
 
     ASSERT_TRUE(parse({"--y4m", "--fps=25", "--from=1000", "--to", "1000", "--output=-"}, o, error))
         << error;
@@ -31,6 +33,7 @@ TEST(RenderOptions, ReadsPictureAndVideoRequests) {
     EXPECT_EQ(o.toMs, 1000);
     EXPECT_EQ(o.output, "-");
     EXPECT_EQ(o.width * 10000 + o.height, 1280 * 10000 + 720);  // the default size
+    EXPECT_EQ(o.fit, PictureFit::stretch);                      // as the show's full screen
 
     ASSERT_TRUE(parse({"--at", "1", "-o", "a.png", "--"}, o, error)) << error;  // -- ends them
 }
@@ -54,6 +57,7 @@ TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
         {"--at", "10", "--size", "640", "-o", "x"},   // no height
         {"--at", "10", "--size", "16385x16", "-o", "x"},
         {"--at", "10", "--texture", "", "-o", "x"},
+        {"--at", "10", "--fit", "crop", "-o", "x"},
         {"--at", "10", "--frobnicate", "-o", "x"},  // unknown option
         {"--at", "10", "-o", "x", "extra"},         // stray argument
         {"--y4m=yes", "-o", "x"},                   // a switch with a value
@@ -91,7 +95,7 @@ TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << name << ": " << error;
         ++shown;
     }
-    EXPECT_EQ(shown, 16);
+    EXPECT_EQ(shown, 17);
     for (std::size_t at = 0, end = 0; at < help.size(); at = end + 1) {
         end = help.find('\n', at);
         EXPECT_LE(end - at, 80u) << help.substr(at, end - at);
