@@ -116,7 +116,7 @@ void requestWebRedraw() {
 EM_BOOL onAnimationFrame(double, void* tag) {
     web.frameScheduled = false;
     if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.run ||
-        web.hidden) {
+        web.hidden || web.paused) {
         return EM_FALSE;
     }
     runDueTimers(web.timers, showClockMs());
@@ -224,15 +224,10 @@ void followStillness(bool wasStill) {
 
 // The show jumps to an instant (within it): its picture then is drawn as ?at= draws it, and the
 // ticks that wait at that instant move to the page's timer queue, due as long after now as they
-// were after the instant, so the show goes on from there. A paused show plays on. A jump
-// replays the show from its start on the virtual clock, without the keys pressed so far (a
-// camera handed to the keys goes back to the show's).
+// were after the instant, so the show goes on from there; a paused show stays paused on the new
+// picture. A jump replays the show from its start on the virtual clock, without the keys pressed
+// so far (a camera handed to the keys goes back to the show's).
 void jumpWebShow(int64_t toMs) {
-    const bool wasPaused = web.paused;
-    if (wasPaused) {
-        web.paused = false;
-        resumeGlutClock();
-    }
     web.run += 1;
     web.wakeUps += 1;
     clearTimers(web.timers);
@@ -266,12 +261,12 @@ void jumpWebShow(int64_t toMs) {
     web.redrawRequested = false;
     web.frameScheduled = false;
     requestWebRedraw();
-    if (wasPaused) {
-        resumeWebSoundTrack(static_cast<double>(toMs));
-    } else {
-        jumpWebSoundTrack(static_cast<double>(toMs));
+    jumpWebSoundTrack(static_cast<double>(toMs));
+    if (web.paused) {
+        web.wakeUps += 1;  // the wake-up comes with the resume, as after a hidden tab
+        web.timers.wakeUpArmed = false;
+        markPaused(1, static_cast<double>(toMs));
     }
-    markPaused(0);
 }
 
 // The still picture of ?at=: the show's picture at that instant, as pp-render draws it.
@@ -361,7 +356,7 @@ bool onPlayerKey(const char* key) {
     if (std::strcmp(key, " ") == 0 || std::strcmp(key, "k") == 0) {
         const bool wasStill = web.hidden || web.paused;
         web.paused = !web.paused;
-        markPaused(web.paused ? 1 : 0);
+        markPaused(web.paused ? 1 : 0, static_cast<double>(showTimeMs()));
         followStillness(wasStill);
     } else if (std::strcmp(key, "m") == 0) {
         web.muted = !web.muted;
@@ -461,7 +456,7 @@ void beginWebShow() {
     web.frameScheduled = false;  // a frame asked for by the last show is ignored when it comes
     web.paused = false;
     web.showZeroMs = 0;
-    markPaused(0);
+    markPaused(0, 0.0);
     clearScene();
     seedPlacedCubes();
     stepHooks = StepHooks{armWebTimer, requestWebRedraw, endWebShow};

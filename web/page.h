@@ -10,8 +10,9 @@ void setPageState(const char* state);
 void announceStillDrawn();
 // document.body.dataset.context: "lost" while the WebGL context is away; null removes it.
 void markContext(const char* mark);
-// document.body.dataset.paused: "1" while the viewer has paused the show.
-void markPaused(int paused);
+// document.body.dataset.paused: "1" while the viewer has paused the show, and dataset.pausedAt
+// the show's instant in milliseconds.
+void markPaused(int paused, double showMs);
 // The start screen says that ?from= is not an instant of the show.
 void markBadStartInstant();
 double windowCssWidth();

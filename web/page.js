@@ -24,11 +24,13 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  markPaused: function (paused) {
+  markPaused: function (paused, showMs) {
     if (paused) {
-        document.body.dataset.paused = "1";
+      document.body.dataset.paused = "1";
+      document.body.dataset.pausedAt = String(Math.round(showMs));
     } else {
-        delete document.body.dataset.paused;
+      delete document.body.dataset.paused;
+      delete document.body.dataset.pausedAt;
     }
   },
 

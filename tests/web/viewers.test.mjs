@@ -1,14 +1,16 @@
 // The page as viewers meet it beyond a desktop tab kept in front: a WebGL context the browser
 // takes away and gives back (every engine), and, where Chromium's driver reaches them, a context
 // that never comes back, a tab hidden mid-show, sound the browser refuses to start, a phone's
-// screen and touch, and a very large screen at a high pixel ratio. Leaving full screen is in
+// screen, touch and network, a very large screen at a high pixel ratio, the player's keys, and
+// Lighthouse's verdicts. Leaving full screen is in
 // playing.test.mjs.
 import assert from "node:assert/strict";
 import { after, before, test } from "node:test";
 
 import { canvasPicture, engineName, openEngine, waitFor, waitForState } from "./driver.mjs";
 import { brightest, comparePictures, decodePng, shrink } from "./png.mjs";
-import { canvasShot, renderReference, showMs, waitShowMs, watchShow } from "./show.mjs";
+import { failedAudits, runLighthouse } from "./lighthouse.mjs";
+import { canvasShot, renderReference, showMs, throttleLikeAPhone, waitShowMs, watchShow } from "./show.mjs";
 
 const chromiumOnly = { skip: engineName !== "chromium" && "Chromium's driver only" };
 const showEndSeconds = 70.59;
@@ -218,4 +220,98 @@ test(`${engineName}: a 3840x2160 screen at pixel ratio 3 gets the whole picture`
   assert.ok(coarse.psnr >= 25, `coarse PSNR ${coarse.psnr.toFixed(1)} dB`);
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+// On a phone's network (Lighthouse's: 1.6 Mbit/s, 150 ms round trip) Start, pressed the moment
+// it shows, waits for the sound track: the music starts with the show, within 0.1 s of the
+// track's start.
+test(`${engineName}: on a phone's network the music starts with the show`, chromiumOnly, async (t) => {
+  const page = await engine.newPage({ width: 420, height: 300 });
+  await throttleLikeAPhone(page);
+  await page.puppeteer.evaluateOnNewDocument(watchShow);
+  await page.goto("/index.html");
+  await waitForState(page, "ready", 60000);
+  await page.click("#start button");
+  await waitFor(page, () => window.ppMusic.length > 0, { timeout: 60000 });
+  const start = await page.evaluate(() => ({
+    pressed: window.ppPressedAt, show: window.ppShowStartedAt, music: window.ppMusic[0],
+    format: document.body.dataset.trackFormat,
+  }));
+  t.diagnostic(`pressed at ${(start.pressed / 1000).toFixed(2)} s, show at ${(start.show / 1000).toFixed(2)} s, ` +
+               `music at ${(start.music.at / 1000).toFixed(2)} s from the track's ${start.music.trackAt.toFixed(3)} s ` +
+               `(${start.format})`);
+  assert.equal(start.format, "webm");
+  assert.ok(start.music.trackAt <= 0.1, `the music started ${start.music.trackAt} s into the track`);
+  await page.press("Escape");
+  await page.close();
+});
+
+// The player's keys: ?from= starts the show there; Space pauses picture and music, a jump while
+// paused (to about 65 s) draws the new instant's picture as ?at= draws it, k plays on from it with the music at
+// that instant; m mutes and unmutes. A malformed ?from= says so and plays from the start.
+test(`${engineName}: ?from=, pause, a jump, mute`, chromiumOnly, async (t) => {
+  const page = await engine.newPage({ width: 420, height: 300 });
+  await page.goto("/index.html?from=60000");
+  await waitForState(page, "ready");
+  await page.evaluate(watchShow);
+  await page.click("#start button");
+  await waitForState(page, "playing");
+  await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+  await waitFor(page, () => !document.fullscreenElement && window.ppMusic.length > 0);
+  const first = (await page.evaluate(() => window.ppMusic))[0];
+  assert.ok(Math.abs(first.trackAt - 60) <= 0.1, `the music started at ${first.trackAt} s`);
+
+  await page.press(" ");
+  await waitFor(page, () => document.body.dataset.paused === "1");
+  const pausedAt = Number(await page.evaluate(() => document.body.dataset.pausedAt));
+  const frames = await frameCount(page);
+  await sleep(300);
+  assert.equal(await frameCount(page), frames, "nothing is drawn while paused");
+  assert.equal((await musicStops(page)).length, 1, "the music stopped");
+
+  await page.evaluate(() => window.addEventListener("keydown", () => { window.ppKeyAt = performance.now(); },
+                                                    { capture: true, once: true }));
+  await page.press("ArrowRight");
+  await waitFor(page, (at) => Number(document.body.dataset.pausedAt) !== at, { args: [pausedAt] });
+  const jumpedTo = Number(await page.evaluate(() => document.body.dataset.pausedAt));
+  const jumpMs = await page.evaluate(() => window.ppFrames.at(-1) - window.ppKeyAt);
+  assert.equal(jumpedTo, pausedAt + 5000);
+  const shot = await canvasShot(page);
+  const picture = comparePictures(shot, decodePng(renderReference(jumpedTo, shot.width, shot.height)));
+  t.diagnostic(`paused at ${pausedAt} ms, jumped to ${jumpedTo} ms in ${jumpMs.toFixed(0)} ms; ` +
+               `PSNR ${picture.psnr.toFixed(1)} dB against pp-render's`);
+  assert.ok(picture.psnr >= 30, `PSNR ${picture.psnr.toFixed(1)} dB`);
+
+  await page.press("k");
+  await waitFor(page, () => document.body.dataset.paused === undefined && window.ppMusic.length > 2);
+  const resumed = (await page.evaluate(() => window.ppMusic)).at(-1);
+  assert.ok(resumed.event === "start" && Math.abs(resumed.trackAt - jumpedTo / 1000) <= 0.1,
+            JSON.stringify(resumed));
+  await page.press("m");
+  await waitFor(page, () => document.body.dataset.muted === "1");
+  assert.equal((await page.evaluate(() => window.ppMusic)).at(-1).event, "stop");
+  await page.press("m");
+  await waitFor(page, () => window.ppMusic.at(-1).event === "start");
+  await page.press("Escape");
+  await waitForState(page, "ended");
+
+  await page.goto("/index.html?from=5s");
+  await waitForState(page, "ready");
+  assert.equal(await page.evaluate(() => document.body.dataset.from), "bad");
+  await page.evaluate(watchShow);
+  await page.click("#start button");
+  await waitFor(page, () => window.ppMusic.length > 0);
+  assert.ok((await page.evaluate(() => window.ppMusic[0].trackAt)) <= 0.1);
+  await page.press("Escape");
+  assert.deepEqual(page.errors.filter((e) => !/full.?screen/i.test(e)), []);
+  await page.close();
+});
+
+// Lighthouse's verdicts that are no timing: accessibility, best practices, SEO.
+test(`${engineName}: Lighthouse's accessibility, best practices and SEO at 100`, chromiumOnly, async (t) => {
+  const report = await runLighthouse(`${engine.origin}/index.html`,
+                                     { categories: ["accessibility", "best-practices", "seo"] });
+  t.diagnostic(JSON.stringify(report.scores));
+  assert.deepEqual(report.scores, { accessibility: 100, "best-practices": 100, seo: 100 },
+                   failedAudits(report).join(", "));
 });
