@@ -71,6 +71,8 @@ struct WebShow {
     bool hidden = false;  // the page is out of sight: the show's clock and sound stand still
     bool paused = false;  // the viewer paused the show: so do they
     bool muted = false;
+    bool glOpen = false;        // the WebGL context is made: at once for ?at=, else at Start
+    std::vector<uint8_t> skin;  // the texture's file, kept until the context is made
     bool contextLost = false;  // the browser has taken the WebGL context away
     bool contextGone = false;  // ... and has not given it back in time: the page says so
     uint32_t losses = 0;       // counts the losses and restores; a give-up of an earlier one passes
@@ -317,6 +319,9 @@ void redrawForPhase() {
 // the box's device pixels; the viewport is the drawing buffer the browser made, and when that is
 // less than was asked, the canvas asks for the largest box of the show's aspect within it.
 void fitCanvasToWindow() {
+    if (!web.glOpen) {
+        return;  // index.html gives the canvas the box's size until then
+    }
     const ShowBox box =
         fitShowBox(windowCssWidth(), windowCssHeight(), emscripten_get_device_pixel_ratio());
     if (box.cssWidth == web.box.cssWidth && box.cssHeight == web.box.cssHeight &&
@@ -432,16 +437,36 @@ EM_BOOL onContextRestored(int, const void*, void*) {
 
 // Loading
 
-void showTexture(const uint8_t* bytes, size_t size) {
+void uploadTexture() {
     BitmapImage image = {};
-    if (bytes != nullptr) {
-        loadBitmapFromMemory(image, bytes, size);
+    if (!web.skin.empty()) {
+        loadBitmapFromMemory(image, web.skin.data(), web.skin.size());
     }
     uploadCubeTexture(image);  // without a picture: plain lit white cubes, as in the program
     releaseBitmap(image);
-    web.phase = PagePhase::waiting;
-    redrawIdlePage();
-    setPageState(web.stillAtMs >= 0 ? "still" : "ready");
+    web.skin = std::vector<uint8_t>();
+}
+
+// The WebGL context, the GL layer and the texture. Making a context takes a while (a tenth of
+// a second on a software renderer), so the playing page makes it only when Start is pressed,
+// and shows the show's still until then. False, with the page saying so, without WebGL 2.
+bool openPicture() {
+    if (web.glOpen) {
+        return true;
+    }
+    if (!openGlLayer(canvasSelector, web.stillAtMs >= 0)) {
+        setPageState("no-webgl");
+        return false;
+    }
+    web.glOpen = true;
+    initLightingAndDepth();
+    web.box = ShowBox{};
+    fitCanvasToWindow();
+    emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
+                                                 onContextRestored);
+    uploadTexture();
+    return true;
 }
 
 // Starts the show that Start asked for, at ?from='s instant: now, or once the sound track is
@@ -491,7 +516,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPageShown(int shown) {
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSkinArrived(const uint8_t* bytes, int size) {
-    showTexture(size > 0 ? bytes : nullptr, size > 0 ? static_cast<size_t>(size) : 0);
+    if (size > 0) {
+        web.skin.assign(bytes, bytes + size);
+    }
+    web.phase = PagePhase::waiting;
+    if (web.stillAtMs >= 0) {
+        uploadTexture();
+        redrawIdlePage();
+        setPageState("still");
+    } else {
+        setPageState("ready");
+    }
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSoundTrackSettled() {
@@ -508,6 +543,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPlay() {
     // The sound first: WebKit leaves a sound context suspended that was resumed after a request
     // for full screen in the same click.
     startWebSoundTrack(static_cast<double>(web.fromMs));
+    if (!openPicture()) {
+        stopWebSoundTrack();
+        return;
+    }
     glutFullScreen();
     if (webSoundTrackSettled()) {
         beginWebShow();
@@ -529,12 +568,9 @@ int main() {
     if (web.fromMs < 0 || web.fromMs > showEndMs) {
         web.fromMs = 0;
     }
-    if (!openGlLayer(canvasSelector, web.stillAtMs >= 0)) {
-        setPageState("no-webgl");
+    if (web.stillAtMs >= 0 && !openPicture()) {
         return 0;
     }
-    initLightingAndDepth();
-    fitCanvasToWindow();
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
                                    onWindowResize);
     if (web.stillAtMs < 0) {
@@ -543,9 +579,6 @@ int main() {
         prepareWebSoundTrack();
         watchPageSight();
     }
-    emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
-    emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
-                                                 onContextRestored);
     takeSkinBytes();
     return 0;
 }
