@@ -73,9 +73,9 @@ struct WebShow {
     bool muted = false;
     bool glOpen = false;        // the WebGL context is made: at once for ?at=, else at Start
     std::vector<uint8_t> skin;  // the texture's file, kept until the context is made
-    bool contextLost = false;  // the browser has taken the WebGL context away
-    bool contextGone = false;  // ... and has not given it back in time: the page says so
-    uint32_t losses = 0;       // counts the losses and restores; a give-up of an earlier one passes
+    bool contextLost = false;   // the browser has taken the WebGL context away
+    bool contextGone = false;   // ... and has not given it back in time: the page says so
+    uint32_t losses = 0;  // counts the losses and restores; a give-up of an earlier one passes
 };
 
 WebShow web;

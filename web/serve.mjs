@@ -39,8 +39,10 @@ export function serveFolder(folder, port = 0, { host = false } = {}) {
       return;
     }
     const file = normalize(join(root, path.endsWith("/") ? path + "index.html" : path));
-    if ((file !== root && !file.startsWith(root + sep)) ||
-        (request.method !== "GET" && request.method !== "HEAD")) {
+    if (
+      (file !== root && !file.startsWith(root + sep)) ||
+      (request.method !== "GET" && request.method !== "HEAD")
+    ) {
       response.writeHead(404).end();
       return;
     }
@@ -54,7 +56,10 @@ export function serveFolder(folder, port = 0, { host = false } = {}) {
         if (extname(file) !== ".html") {
           headers["Cache-Control"] = "public, max-age=31536000";
         }
-        if (compressible.has(extname(file)) && /\bgzip\b/.test(request.headers["accept-encoding"] || "")) {
+        if (
+          compressible.has(extname(file)) &&
+          /\bgzip\b/.test(request.headers["accept-encoding"] || "")
+        ) {
           body = gzipSync(body);
           headers["Content-Encoding"] = "gzip";
           headers.Vary = "Accept-Encoding";

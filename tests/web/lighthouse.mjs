@@ -23,17 +23,27 @@ export async function runLighthouse(url, { desktop = false, categories } = {}) {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROME_PATH || "/usr/bin/chromium",
     headless: true,
-    args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-           "--disable-background-networking", "--disable-component-update", "--no-first-run",
-           `--user-data-dir=${profile}`],
+    args: [
+      "--no-sandbox",
+      "--use-angle=swiftshader",
+      "--enable-unsafe-swiftshader",
+      "--disable-background-networking",
+      "--disable-component-update",
+      "--no-first-run",
+      `--user-data-dir=${profile}`,
+    ],
   });
   try {
     const port = Number(new URL(browser.wsEndpoint()).port);
     const flags = { port, output: "json", logLevel: "error", onlyCategories: categories };
     const result = await lighthouse(url, flags, desktop ? desktopConfig : undefined);
     const lhr = result.lhr;
-    const scores = Object.fromEntries(Object.entries(lhr.categories)
-      .map(([id, category]) => [id, Math.round(category.score * 100)]));
+    const scores = Object.fromEntries(
+      Object.entries(lhr.categories).map(([id, category]) => [
+        id,
+        Math.round(category.score * 100),
+      ]),
+    );
     return { scores, audits: lhr.audits };
   } finally {
     await browser.close();
@@ -44,17 +54,27 @@ export async function runLighthouse(url, { desktop = false, categories } = {}) {
 // The audits below a full score in the categories asked for, by title: what to look at first.
 export function failedAudits({ audits }) {
   return Object.values(audits)
-    .filter((audit) => audit.score !== null && audit.score < 0.9 && audit.scoreDisplayMode !== "informative" &&
-                       audit.scoreDisplayMode !== "manual" && audit.scoreDisplayMode !== "notApplicable")
+    .filter(
+      (audit) =>
+        audit.score !== null &&
+        audit.score < 0.9 &&
+        audit.scoreDisplayMode !== "informative" &&
+        audit.scoreDisplayMode !== "manual" &&
+        audit.scoreDisplayMode !== "notApplicable",
+    )
     .map((audit) => `${audit.id} (${audit.score})`);
 }
 
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
   const args = process.argv.slice(2);
   const runs = Number(args.includes("--runs") ? args[args.indexOf("--runs") + 1] : 1);
-  const ms = (audit) => (audit.numericValue >= 1000 ? `${(audit.numericValue / 1000).toFixed(1)} s`
-                                                      : `${audit.numericValue.toFixed(0)} ms`);
-  console.log("| server | form | Performance | Accessibility | Best practices | SEO | FCP | LCP | TBT | CLS |");
+  const ms = (audit) =>
+    audit.numericValue >= 1000
+      ? `${(audit.numericValue / 1000).toFixed(1)} s`
+      : `${audit.numericValue.toFixed(0)} ms`;
+  console.log(
+    "| server | form | Performance | Accessibility | Best practices | SEO | FCP | LCP | TBT | CLS |",
+  );
   console.log("|---|---|---|---|---|---|---|---|---|---|");
   for (const host of [false, true]) {
     const server = await serveFolder(siteDir, 0, { host });
@@ -64,10 +84,12 @@ if (process.argv[1] === fileURLToPath(import.meta.url)) {
         const report = await runLighthouse(url, { desktop });
         const s = report.scores;
         const a = report.audits;
-        console.log(`| ${host ? "host" : "plain"} | ${desktop ? "desktop" : "mobile"} | ${s.performance} | ` +
-                    `${s.accessibility} | ${s["best-practices"]} | ${s.seo} | ${ms(a["first-contentful-paint"])} | ` +
-                    `${ms(a["largest-contentful-paint"])} | ${ms(a["total-blocking-time"])} | ` +
-                    `${a["cumulative-layout-shift"].numericValue.toFixed(3)} |`);
+        console.log(
+          `| ${host ? "host" : "plain"} | ${desktop ? "desktop" : "mobile"} | ${s.performance} | ` +
+            `${s.accessibility} | ${s["best-practices"]} | ${s.seo} | ${ms(a["first-contentful-paint"])} | ` +
+            `${ms(a["largest-contentful-paint"])} | ${ms(a["total-blocking-time"])} | ` +
+            `${a["cumulative-layout-shift"].numericValue.toFixed(3)} |`,
+        );
         console.log(`    below 0.9: ${failedAudits(report).join(", ") || "none"}`);
       }
     }
