@@ -130,9 +130,13 @@ test(`${engineLabel}: started by its button, the show plays with sound, answers 
   );
   assert.ok(byKeys > 0.02 && byKeys > 3 * byTime, "the a key moves the eye");
 
-  // The first rolls' beats, at 3.6 s and 4.2 s, reach the speakers.
+  // The first rolls' beats, at 3.6 s and 4.2 s, reach the speakers, from the compressed track.
   const beat = await loudness(page, 3550, 4500);
-  t.diagnostic(`sound at the first roll: RMS ${beat.loudest.toFixed(4)}, context ${beat.state}`);
+  const format = await page.evaluate(() => document.body.dataset.trackFormat);
+  t.diagnostic(
+    `sound at the first roll: RMS ${beat.loudest.toFixed(4)}, context ${beat.state}, track ${format}`,
+  );
+  assert.equal(format, "webm");
   assert.equal(beat.state, "running");
   assert.ok(beat.loudest > 0.01, "the sound track carries the beat");
 
