@@ -216,8 +216,8 @@ mergeInto(LibraryManager.library, {
     };
 
     // The compressed track where the browser says it plays Opus in WebM, else the WAVE; a
-    // compressed one it then cannot decode gives way to the WAVE too. The fetch's progress
-    // shows on the start screen.
+    // compressed one it then cannot decode gives way to the WAVE too. The fetch starts once the
+    // start screen's still is painted (index.html), and its progress shows on the start screen.
     const progress = document.getElementById("track-progress");
     const settle = (buffer, format) => {
       sound.buffer = buffer;
@@ -277,7 +277,7 @@ mergeInto(LibraryManager.library, {
       }
       settle(null, null);
     };
-    load();
+    Promise.resolve(Module["stillPainted"]).then(load);
   },
 
   webSoundTrackSettled: function () {
