@@ -7,8 +7,9 @@
 // again. The picture is the largest box of the show's aspect the window holds, centred on black.
 // While the page is hidden (another tab in front, a frozen page) the show's clock and its sound
 // stand still; the sound follows the show's time, never the other way round. A WebGL context
-// the browser takes away is rebuilt when it comes back. Pressed before the sound track is ready,
-// Start waits for it (at most trackWaitMs), so that picture and music start together.
+// the browser takes away is rebuilt when it comes back. Pressed before the texture and the
+// sound track are here, Start waits for them (at most trackWaitMs), so that picture and music
+// start together.
 //
 // Beside the program's own keys, a video player's: Space and k pause and resume (as a hidden
 // tab does), m mutes, the left and right arrows jump 5 s back and forth. A jump draws the
@@ -73,9 +74,11 @@ struct WebShow {
     bool muted = false;
     bool glOpen = false;        // the WebGL context is made: at once for ?at=, else at Start
     std::vector<uint8_t> skin;  // the texture's file, kept until the context is made
-    bool contextLost = false;   // the browser has taken the WebGL context away
-    bool contextGone = false;   // ... and has not given it back in time: the page says so
-    uint32_t losses = 0;  // counts the losses and restores; a give-up of an earlier one passes
+    bool skinArrived = false;   // ... here (or known to be missing)
+    bool textureUploaded = false;
+    bool contextLost = false;  // the browser has taken the WebGL context away
+    bool contextGone = false;  // ... and has not given it back in time: the page says so
+    uint32_t losses = 0;       // counts the losses and restores; a give-up of an earlier one passes
 };
 
 WebShow web;
@@ -438,6 +441,10 @@ EM_BOOL onContextRestored(int, const void*, void*) {
 // Loading
 
 void uploadTexture() {
+    if (web.textureUploaded) {
+        return;
+    }
+    web.textureUploaded = true;
     BitmapImage image = {};
     if (!web.skin.empty()) {
         loadBitmapFromMemory(image, web.skin.data(), web.skin.size());
@@ -465,13 +472,14 @@ bool openPicture() {
     emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
     emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
                                                  onContextRestored);
-    uploadTexture();
     return true;
 }
 
-// Starts the show that Start asked for, at ?from='s instant: now, or once the sound track is
-// ready or given up on.
+// Starts the show that Start asked for, at ?from='s instant: now, or once the texture and the
+// sound track are here or given up on (without the texture, plain white cubes, as in the
+// program; one that comes later is not taken).
 void beginWebShow() {
+    uploadTexture();
     web.phase = PagePhase::playing;
     web.run += 1;
     web.wakeUps += 1;
@@ -515,22 +523,28 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPageShown(int shown) {
     followStillness(wasStill);
 }
 
+// Whether Start may begin the show now: the texture and the sound track are both settled.
+bool readyToBegin() {
+    return web.skinArrived && webSoundTrackSettled();
+}
+
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSkinArrived(const uint8_t* bytes, int size) {
-    if (size > 0) {
+    if (size > 0 && !web.textureUploaded) {
         web.skin.assign(bytes, bytes + size);
     }
-    web.phase = PagePhase::waiting;
+    web.skinArrived = true;
     if (web.stillAtMs >= 0) {
+        web.phase = PagePhase::waiting;
         uploadTexture();
         redrawIdlePage();
         setPageState("still");
-    } else {
-        setPageState("ready");
+    } else if (web.phase == PagePhase::starting && readyToBegin()) {
+        beginWebShow();
     }
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSoundTrackSettled() {
-    if (web.phase == PagePhase::starting) {
+    if (web.phase == PagePhase::starting && readyToBegin()) {
         beginWebShow();
     }
 }
@@ -548,7 +562,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPlay() {
         return;
     }
     glutFullScreen();
-    if (webSoundTrackSettled()) {
+    if (readyToBegin()) {
         beginWebShow();
         return;
     }
@@ -578,6 +592,9 @@ int main() {
                                         onKeyDown);
         prepareWebSoundTrack();
         watchPageSight();
+        // Start shows at once: the texture is needed only when the show begins.
+        web.phase = PagePhase::waiting;
+        setPageState("ready");
     }
     takeSkinBytes();
     return 0;
