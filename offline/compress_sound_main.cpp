@@ -84,6 +84,10 @@ bool open(Encoding& e, const char* path, int channels, std::string& why) {
         why = "out of memory";
         return false;
     }
+    // The same track gives the same file, build after build: no random identifiers, no
+    // library versions in it.
+    e.file->flags |= AVFMT_FLAG_BITEXACT;
+    e.encoder->flags |= AV_CODEC_FLAG_BITEXACT;
     e.encoder->sample_fmt = AV_SAMPLE_FMT_FLT;
     e.encoder->sample_rate = videoSoundRate;
     av_channel_layout_default(&e.encoder->ch_layout, channels);
