@@ -10,6 +10,10 @@ else()
     set(pp_picture_skin ${PP_SHOW_DIR}/skin.bmp)
     set(pp_picture_depends pp-render pp_show_assets)
 endif()
+# Kept for pp_show_picture, which other folders call, where these variables are not set.
+foreach(name pp_picture_render pp_picture_skin pp_picture_depends)
+    set_property(GLOBAL PROPERTY ${name} ${${name}})
+endforeach()
 # ffmpeg scales and pads the stills for the icon sizes; icotool packs Windows' icon.
 find_program(PP_FFMPEG ffmpeg REQUIRED)
 
@@ -18,6 +22,9 @@ find_program(PP_FFMPEG ffmpeg REQUIRED)
 # the output, as with any custom command; the outputs are listed in the global PP_SHOW_PICTURES.
 function(pp_show_picture output)
     cmake_parse_arguments(PARSE_ARGV 1 arg "" "AT;SIZE;FIT" "")
+    foreach(name pp_picture_render pp_picture_skin pp_picture_depends)
+        get_property(${name} GLOBAL PROPERTY ${name})
+    endforeach()
     get_filename_component(dir ${output} DIRECTORY)
     add_custom_command(OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}

@@ -7,17 +7,25 @@
 // again. The picture is the largest box of the show's aspect the window holds, centred on black.
 // While the page is hidden (another tab in front, a frozen page) the show's clock and its sound
 // stand still; the sound follows the show's time, never the other way round. A WebGL context
-// the browser takes away is rebuilt when it comes back. With
-// ?at=MS in its address the page shows instead the still picture of that instant, drawn on the
-// virtual clock exactly as pp-render --at MS draws it, and says so with
-// document.body.dataset.ready = "1".
+// the browser takes away is rebuilt when it comes back. Pressed before the texture and the
+// sound track are here, Start waits for them (at most trackWaitMs), so that picture and music
+// start together.
+//
+// Beside the program's own keys, a video player's: Space and k pause and resume (as a hidden
+// tab does), m mutes, the left and right arrows jump 5 s back and forth. A jump draws the
+// picture of the new instant as ?at= draws it, and the show goes on from there; ?from=MS starts
+// the show at that instant. With ?at=MS in its address the page shows instead the still picture
+// of that instant, drawn on the virtual clock exactly as pp-render --at MS draws it, and says so
+// with document.body.dataset.ready = "1".
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "anim/scene_state.h"
 #include "anim/schedule.h"
@@ -26,9 +34,11 @@
 #include "image/bitmap.h"
 #include "render/frame.h"
 #include "render/gl_setup.h"
+#include "render/show_picture.h"
 #include "timing/timer_queue.h"
 #include "timing/virtual_clock.h"
 #include "web/gl/gl_layer.h"
+#include "web/page.h"
 #include "web/show_box.h"
 #include "web/web_sound.h"
 
@@ -37,13 +47,20 @@ namespace {
 constexpr const char* canvasSelector = "#canvas";
 // How long a lost WebGL context may stay away before the page gives up on it and says so.
 constexpr unsigned int contextGiveUpMs = 5000;
+// How long a show started before its sound track is ready waits for it; then it starts without
+// it, and the track joins when it comes.
+constexpr unsigned int trackWaitMs = 8000;
+constexpr int64_t jumpMs = 5000;
 
-enum class PagePhase { loading, waiting, playing, ended };
+// waiting: the start screen; starting: Start pressed, the sound track awaited.
+enum class PagePhase { loading, waiting, starting, playing, ended };
 
 // The page's one process-wide record.
 struct WebShow {
     PagePhase phase = PagePhase::loading;
     int64_t stillAtMs = -1;  // the instant of ?at=, -1 for the playing page
+    int64_t fromMs = 0;      // the instant of ?from=, where Start starts the show
+    int64_t showZeroMs = 0;  // the clock when the show was at its instant 0 (moved by jumps)
     ShowBox box;             // the canvas's place on the page and the buffer asked for
     int width = 0;           // the canvas's drawing buffer, as the browser made it
     int height = 0;
@@ -52,7 +69,13 @@ struct WebShow {
     uint32_t wakeUps = 0;  // counts the wake-ups given up (a new show, a pause); older ones pass
     bool redrawRequested = false;
     bool frameScheduled = false;
-    bool hidden = false;       // the page is out of sight: the show's clock and sound stand still
+    bool hidden = false;  // the page is out of sight: the show's clock and sound stand still
+    bool paused = false;  // the viewer paused the show: so do they
+    bool muted = false;
+    bool glOpen = false;        // the WebGL context is made: at once for ?at=, else at Start
+    std::vector<uint8_t> skin;  // the texture's file, kept until the context is made
+    bool skinArrived = false;   // ... here (or known to be missing)
+    bool textureUploaded = false;
     bool contextLost = false;  // the browser has taken the WebGL context away
     bool contextGone = false;  // ... and has not given it back in time: the page says so
     uint32_t losses = 0;       // counts the losses and restores; a give-up of an earlier one passes
@@ -60,85 +83,16 @@ struct WebShow {
 
 WebShow web;
 
-// clang-format off
-EM_JS(void, setPageState, (const char* state), {
-    document.body.dataset.state = UTF8ToString(state);
-});
-
-EM_JS(void, announceStillDrawn, (), {
-    document.body.dataset.ready = "1";
-});
-
-EM_JS(void, markContext, (const char* mark), {
-    if (mark) {
-        document.body.dataset.context = UTF8ToString(mark);
-    } else {
-        delete document.body.dataset.context;
-    }
-});
-
-EM_JS(double, windowCssWidth, (), {
-    return window.innerWidth;
-});
-
-EM_JS(double, windowCssHeight, (), {
-    return window.innerHeight;
-});
-
-// Tells ppWebPageShown whenever the page comes into or goes out of sight: hidden (another tab,
-// a minimised window, a phone's lock), frozen by the browser, or put in the back-forward cache.
-EM_JS(void, watchPageSight, (), {
-    let frozen = false;
-    const tell = () => _ppWebPageShown(document.visibilityState !== "hidden" && !frozen ? 1 : 0);
-    document.addEventListener("visibilitychange", tell);
-    document.addEventListener("freeze", () => { frozen = true; tell(); });
-    document.addEventListener("resume", () => { frozen = false; tell(); });
-    window.addEventListener("pagehide", () => { frozen = true; tell(); });
-    window.addEventListener("pageshow", () => { frozen = false; tell(); });
-    tell();
-});
-
-EM_JS(void, leaveFullScreen, (), {
-    if (document.fullscreenElement && document.exitFullscreen) {
-        document.exitFullscreen().catch(() => {});
-    }
-});
-
-// Hands the bytes of skin.bmp to ppWebSkinArrived: those the page began to fetch while it
-// loaded (Module.skinBytes), or fetched now. None when the file cannot be had.
-EM_JS(void, takeSkinBytes, (), {
-    const pending = Module["skinBytes"] ||
-        fetch("skin.bmp").then((response) => response.ok ? response.arrayBuffer() : null);
-    Promise.resolve(pending).catch(() => null).then((buffer) => {
-        const size = buffer ? buffer.byteLength : 0;
-        const at = size > 0 ? _malloc(size) : 0;
-        if (at) {
-            HEAPU8.set(new Uint8Array(buffer), at);
-        }
-        _ppWebSkinArrived(at, at ? size : 0);
-        if (at) {
-            _free(at);
-        }
-    });
-});
-
-// The instant of ?at=MS: whole milliseconds, at most nine digits; -1 when absent or malformed.
-EM_JS(double, stillInstantFromAddress, (), {
-    const at = new URLSearchParams(location.search).get("at");
-    return at !== null && /^[0-9]{1,9}$/.test(at) ? Number(at) : -1;
-});
-// clang-format on
-
 // The clock the timer queue runs on: the page's GLUT clock, which stands still while the page is
 // hidden.
 int64_t showClockMs() {
     return glutGet(GLUT_ELAPSED_TIME);
 }
 
-// Where the show stands: its clock less the time the queue moved its ticks past stalls, so that
-// the camera and the sound go on where the ticks go on.
+// Where the show stands: its clock since instant 0 less the time the queue moved its ticks past
+// stalls, so that the camera and the sound go on where the ticks go on.
 int64_t showTimeMs() {
-    return showClockMs() - web.timers.stallShiftMs;
+    return showClockMs() - web.showZeroMs - web.timers.stallShiftMs;
 }
 
 void clearToBlack() {
@@ -167,7 +121,7 @@ void requestWebRedraw() {
 EM_BOOL onAnimationFrame(double, void* tag) {
     web.frameScheduled = false;
     if (web.phase != PagePhase::playing || reinterpret_cast<uintptr_t>(tag) != web.run ||
-        web.hidden) {
+        web.hidden || web.paused) {
         return EM_FALSE;
     }
     runDueTimers(web.timers, showClockMs());
@@ -259,38 +213,76 @@ void resumeWebShow() {
     }
 }
 
-// The still picture of ?at=: the show on the virtual clock, as pp-render draws a picture
-
-struct StillFrame {
-    bool drawn = false;
-    int32_t instantMs = 0;
-    FinaleFrame finale = {false, 0.0f, 0.0f};
-};
-
-// Every frame's step runs; only the latest frame is drawn, once the clock reaches the instant.
-void stepStillFrame(void* context, int32_t instantMs) {
-    auto& still = *static_cast<StillFrame*>(context);
-    still.finale = advanceFrame();
-    still.instantMs = instantMs;
-    still.drawn = true;
+// Whether the show's clock and sound stand still: out of sight or paused by the viewer. Call it
+// after changing either, with what it was before.
+void followStillness(bool wasStill) {
+    const bool still = web.hidden || web.paused;
+    if (still == wasStill || web.phase != PagePhase::playing) {
+        return;
+    }
+    if (still) {
+        pauseWebShow();
+    } else {
+        resumeWebShow();
+    }
 }
 
+// The show jumps to an instant (within it): its picture then is drawn as ?at= draws it, and the
+// ticks that wait at that instant move to the page's timer queue, due as long after now as they
+// were after the instant, so the show goes on from there; a paused show stays paused on the new
+// picture. A jump replays the show from its start on the virtual clock, without the keys pressed
+// so far (a camera handed to the keys goes back to the show's).
+void jumpWebShow(int64_t toMs) {
+    web.run += 1;
+    web.wakeUps += 1;
+    clearTimers(web.timers);
+    ShowPicture show;
+    show.clock.deliverReshape = onReshape;
+    startShowPicture(show);
+    const bool onScreen = !web.contextLost && drawShowPictureAt(show, toMs);
+    if (web.contextLost) {
+        runVirtualShowUntil(show.clock, toMs);
+    }
+    std::vector<DueTimer> waiting = show.clock.timers.timers;
+    const bool ended = show.clock.ended;
+    stopShowPicture(show);
+    stepHooks = StepHooks{armWebTimer, requestWebRedraw, endWebShow};
+    if (ended || (!onScreen && !web.contextLost)) {
+        endWebShow(0);
+        return;
+    }
+    glFlush();
+    std::sort(waiting.begin(), waiting.end(), [](const DueTimer& a, const DueTimer& b) {
+        return a.dueMs != b.dueMs ? a.dueMs < b.dueMs : a.armOrder < b.armOrder;
+    });
+    web.timers = TimerQueue{};
+    web.timers.armWakeUp = armWebWakeUp;
+    const int64_t nowMs = showClockMs();
+    web.showZeroMs = nowMs - toMs;
+    for (const DueTimer& timer : waiting) {
+        armDueTimer(web.timers, nowMs, static_cast<unsigned int>(timer.dueMs - toMs),
+                    timer.callback, timer.value);
+    }
+    web.redrawRequested = false;
+    web.frameScheduled = false;
+    requestWebRedraw();
+    jumpWebSoundTrack(static_cast<double>(toMs));
+    if (web.paused) {
+        web.wakeUps += 1;  // the wake-up comes with the resume, as after a hidden tab
+        web.timers.wakeUpArmed = false;
+        markPaused(1, static_cast<double>(toMs));
+    }
+}
+
+// The still picture of ?at=: the show's picture at that instant, as pp-render draws it.
 void drawStill() {
     clearToBlack();
-    StillFrame still;
-    VirtualClock clock;
-    clock.runFrame = stepStillFrame;
-    clock.frameContext = &still;
-    clock.deliverKey = onKeyboard;
-    clock.deliverReshape = onReshape;
-    startVirtualShow(clock);
-    runVirtualShowUntil(clock, web.stillAtMs);
-    // After the show's end nothing is on screen: the picture stays black.
-    const bool over = clock.ended && clock.endMs < web.stillAtMs;
-    if (still.drawn && !over) {
-        renderFrame(still.instantMs, still.finale);
-    }
-    stopVirtualShow(clock);
+    ShowPicture show;
+    show.clock.deliverKey = onKeyboard;
+    show.clock.deliverReshape = onReshape;
+    startShowPicture(show);
+    drawShowPictureAt(show, web.stillAtMs);  // after the show's end the picture stays black
+    stopShowPicture(show);
     glFlush();
     announceStillDrawn();
 }
@@ -317,6 +309,7 @@ void redrawForPhase() {
             requestWebRedraw();
             break;
         case PagePhase::loading:
+        case PagePhase::starting:
             break;
         case PagePhase::waiting:
         case PagePhase::ended:
@@ -329,6 +322,9 @@ void redrawForPhase() {
 // the box's device pixels; the viewport is the drawing buffer the browser made, and when that is
 // less than was asked, the canvas asks for the largest box of the show's aspect within it.
 void fitCanvasToWindow() {
+    if (!web.glOpen) {
+        return;  // index.html gives the canvas the box's size until then
+    }
     const ShowBox box =
         fitShowBox(windowCssWidth(), windowCssHeight(), emscripten_get_device_pixel_ratio());
     if (box.cssWidth == web.box.cssWidth && box.cssHeight == web.box.cssHeight &&
@@ -363,11 +359,33 @@ EM_BOOL onWindowResize(int, const EmscriptenUiEvent*, void*) {
     return EM_FALSE;
 }
 
+// The player's keys: Space and k pause and resume, m mutes and unmutes, the arrows jump.
+bool onPlayerKey(const char* key) {
+    if (std::strcmp(key, " ") == 0 || std::strcmp(key, "k") == 0) {
+        const bool wasStill = web.hidden || web.paused;
+        web.paused = !web.paused;
+        markPaused(web.paused ? 1 : 0, static_cast<double>(showTimeMs()));
+        followStillness(wasStill);
+    } else if (std::strcmp(key, "m") == 0) {
+        web.muted = !web.muted;
+        muteWebSoundTrack(web.muted ? 1 : 0, static_cast<double>(showTimeMs()));
+    } else if (std::strcmp(key, "ArrowLeft") == 0 || std::strcmp(key, "ArrowRight") == 0) {
+        const int64_t toMs = showTimeMs() + (key[5] == 'L' ? -jumpMs : jumpMs);
+        jumpWebShow(toMs < 0 ? 0 : toMs < showEndMs ? toMs : showEndMs);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // GLUT's key codes from the browser's key names: the character a key types, 27 for Escape.
 // Keys held with Control, Alt or Meta stay the browser's.
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     if (web.phase != PagePhase::playing || event->ctrlKey || event->altKey || event->metaKey) {
         return EM_FALSE;
+    }
+    if (onPlayerKey(event->key)) {
+        return EM_TRUE;
     }
     unsigned char key = 0;
     if (std::strcmp(event->key, "Escape") == 0) {
@@ -422,37 +440,113 @@ EM_BOOL onContextRestored(int, const void*, void*) {
 
 // Loading
 
-void showTexture(const uint8_t* bytes, size_t size) {
+void uploadTexture() {
+    if (web.textureUploaded) {
+        return;
+    }
+    web.textureUploaded = true;
     BitmapImage image = {};
-    if (bytes != nullptr) {
-        loadBitmapFromMemory(image, bytes, size);
+    if (!web.skin.empty()) {
+        loadBitmapFromMemory(image, web.skin.data(), web.skin.size());
     }
     uploadCubeTexture(image);  // without a picture: plain lit white cubes, as in the program
     releaseBitmap(image);
-    web.phase = PagePhase::waiting;
-    redrawIdlePage();
-    setPageState(web.stillAtMs >= 0 ? "still" : "ready");
+    web.skin = std::vector<uint8_t>();
+}
+
+// The WebGL context, the GL layer and the texture. Making a context takes a while (a tenth of
+// a second on a software renderer), so the playing page makes it only when Start is pressed,
+// and shows the show's still until then. False, with the page saying so, without WebGL 2.
+bool openPicture() {
+    if (web.glOpen) {
+        return true;
+    }
+    if (!openGlLayer(canvasSelector, web.stillAtMs >= 0)) {
+        setPageState("no-webgl");
+        return false;
+    }
+    web.glOpen = true;
+    initLightingAndDepth();
+    web.box = ShowBox{};
+    fitCanvasToWindow();
+    emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
+                                                 onContextRestored);
+    return true;
+}
+
+// Starts the show that Start asked for, at ?from='s instant: now, or once the texture and the
+// sound track are here or given up on (without the texture, plain white cubes, as in the
+// program; one that comes later is not taken).
+void beginWebShow() {
+    uploadTexture();
+    web.phase = PagePhase::playing;
+    web.run += 1;
+    web.wakeUps += 1;
+    web.timers = TimerQueue{};
+    web.timers.armWakeUp = armWebWakeUp;
+    web.redrawRequested = false;
+    web.frameScheduled = false;  // a frame asked for by the last show is ignored when it comes
+    web.paused = false;
+    web.showZeroMs = 0;
+    markPaused(0, 0.0);
+    clearScene();
+    seedPlacedCubes();
+    stepHooks = StepHooks{armWebTimer, requestWebRedraw, endWebShow};
+    restartGlutClock();
+    if (web.hidden) {
+        pauseGlutClock();  // hidden while it waited: it starts when the page is back in sight
+    }
+    layOutSchedule();
+    setPageState("playing");
+    if (web.fromMs > 0) {
+        jumpWebShow(web.fromMs);
+    } else {
+        jumpWebSoundTrack(0.0);
+    }
+    if (web.hidden) {
+        pauseWebSoundTrack();
+    }
+}
+
+void onTrackWaitOver(void* tag) {
+    if (web.phase == PagePhase::starting && reinterpret_cast<uintptr_t>(tag) == web.run) {
+        beginWebShow();
+    }
 }
 
 }  // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPageShown(int shown) {
-    const bool hidden = shown == 0;
-    if (hidden == web.hidden) {
-        return;
-    }
-    web.hidden = hidden;
-    if (web.phase == PagePhase::playing) {
-        if (hidden) {
-            pauseWebShow();
-        } else {
-            resumeWebShow();
-        }
-    }
+    const bool wasStill = web.hidden || web.paused;
+    web.hidden = shown == 0;
+    followStillness(wasStill);
+}
+
+// Whether Start may begin the show now: the texture and the sound track are both settled.
+bool readyToBegin() {
+    return web.skinArrived && webSoundTrackSettled();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSkinArrived(const uint8_t* bytes, int size) {
-    showTexture(size > 0 ? bytes : nullptr, size > 0 ? static_cast<size_t>(size) : 0);
+    if (size > 0 && !web.textureUploaded) {
+        web.skin.assign(bytes, bytes + size);
+    }
+    web.skinArrived = true;
+    if (web.stillAtMs >= 0) {
+        web.phase = PagePhase::waiting;
+        uploadTexture();
+        redrawIdlePage();
+        setPageState("still");
+    } else if (web.phase == PagePhase::starting && readyToBegin()) {
+        beginWebShow();
+    }
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void ppWebSoundTrackSettled() {
+    if (web.phase == PagePhase::starting && readyToBegin()) {
+        beginWebShow();
+    }
 }
 
 // Called by the page's start and play-again buttons, inside the click or tap.
@@ -462,43 +556,46 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ppWebPlay() {
     }
     // The sound first: WebKit leaves a sound context suspended that was resumed after a request
     // for full screen in the same click.
-    startWebSoundTrack();
+    startWebSoundTrack(static_cast<double>(web.fromMs));
+    if (!openPicture()) {
+        stopWebSoundTrack();
+        return;
+    }
     glutFullScreen();
-
-    web.phase = PagePhase::playing;
+    if (readyToBegin()) {
+        beginWebShow();
+        return;
+    }
+    web.phase = PagePhase::starting;
     web.run += 1;
-    web.wakeUps += 1;
-    web.timers = TimerQueue{};
-    web.timers.armWakeUp = armWebWakeUp;
-    web.redrawRequested = false;
-    web.frameScheduled = false;  // a frame asked for by the last show is ignored when it comes
-    clearScene();
-    seedPlacedCubes();
-    stepHooks = StepHooks{armWebTimer, requestWebRedraw, endWebShow};
-    restartGlutClock();
-    layOutSchedule();
-    setPageState("playing");
+    setPageState("starting");
+    emscripten_set_timeout(onTrackWaitOver, trackWaitMs,
+                           reinterpret_cast<void*>(static_cast<uintptr_t>(web.run)));
 }
 
 int main() {
-    web.stillAtMs = static_cast<int64_t>(stillInstantFromAddress());
-    if (!openGlLayer(canvasSelector, web.stillAtMs >= 0)) {
-        setPageState("no-webgl");
+    web.stillAtMs = static_cast<int64_t>(instantFromAddress("at"));
+    web.fromMs = static_cast<int64_t>(instantFromAddress("from"));
+    if (web.fromMs == -2 || web.fromMs > showEndMs) {
+        markBadStartInstant();  // Start plays from the beginning
+    }
+    if (web.fromMs < 0 || web.fromMs > showEndMs) {
+        web.fromMs = 0;
+    }
+    if (web.stillAtMs >= 0 && !openPicture()) {
         return 0;
     }
-    initLightingAndDepth();
-    fitCanvasToWindow();
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
                                    onWindowResize);
     if (web.stillAtMs < 0) {
         emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
                                         onKeyDown);
-        prepareWebSoundTrack("bla_11.wav");
+        prepareWebSoundTrack();
         watchPageSight();
+        // Start shows at once: the texture is needed only when the show begins.
+        web.phase = PagePhase::waiting;
+        setPageState("ready");
     }
-    emscripten_set_webglcontextlost_callback(canvasSelector, nullptr, EM_FALSE, onContextLost);
-    emscripten_set_webglcontextrestored_callback(canvasSelector, nullptr, EM_FALSE,
-                                                 onContextRestored);
     takeSkinBytes();
     return 0;
 }

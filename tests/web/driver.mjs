@@ -18,7 +18,8 @@ import puppeteer from "puppeteer-core";
 
 import { serveFolder } from "../../web/serve.mjs";
 
-export const siteDir = process.env.PP_WEB_SITE || new URL("../../build-web/site", import.meta.url).pathname;
+export const siteDir =
+  process.env.PP_WEB_SITE || new URL("../../build-web/site", import.meta.url).pathname;
 export const engineName = process.env.PP_WEB_ENGINE || "chromium";
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -29,7 +30,9 @@ const address = (origin, path) => (/^[a-z]+:/.test(path) ? path : origin + path)
 export async function openEngine(name = engineName) {
   const server = await serveFolder(siteDir);
   const origin = `http://127.0.0.1:${server.address().port}`;
-  const opened = await { chromium: openChromium, firefox: openFirefox, webkit: openWebKit }[name]?.();
+  const opened = await { chromium: openChromium, firefox: openFirefox, webkit: openWebKit }[
+    name
+  ]?.();
   if (!opened) {
     server.close();
     throw new Error(`no browser engine called ${name}`);
@@ -74,7 +77,7 @@ async function openFirefox() {
   const browser = await puppeteer.launch({
     browser: "firefox",
     executablePath: process.env.PP_FIREFOX || "/usr/bin/firefox-esr",
-    headless: false,  // headless Firefox offers no WebGL here
+    headless: false, // headless Firefox offers no WebGL here
     extraPrefsFirefox: {
       "app.update.enabled": false,
       "browser.shell.checkDefaultBrowser": false,
@@ -97,9 +100,18 @@ function puppeteerEngine(browser, cleanUp) {
   return {
     browser,
     version: null,
-    async newPage(origin, { width = 960, height = 540, deviceScaleFactor = 1, touch = false } = {}) {
+    async newPage(
+      origin,
+      { width = 960, height = 540, deviceScaleFactor = 1, touch = false } = {},
+    ) {
       const page = await browser.newPage();
-      await page.setViewport({ width, height, deviceScaleFactor, hasTouch: touch, isMobile: touch });
+      await page.setViewport({
+        width,
+        height,
+        deviceScaleFactor,
+        hasTouch: touch,
+        isMobile: touch,
+      });
       const errors = [];
       page.on("pageerror", (error) => errors.push(error.message));
       page.on("console", (message) => {
@@ -153,8 +165,11 @@ function miniBrowser() {
 
 async function openWebKit() {
   const port = await freePort();
-  const driver = spawn(process.env.PP_WEBKIT_DRIVER || "/usr/bin/WebKitWebDriver", [`--port=${port}`],
-                       { stdio: ["ignore", "ignore", "inherit"] });
+  const driver = spawn(
+    process.env.PP_WEBKIT_DRIVER || "/usr/bin/WebKitWebDriver",
+    [`--port=${port}`],
+    { stdio: ["ignore", "ignore", "inherit"] },
+  );
   const exited = new Promise((done) => driver.once("exit", done));
   const base = `http://127.0.0.1:${port}`;
   const call = async (method, path, body) => {
@@ -165,7 +180,9 @@ async function openWebKit() {
     });
     const answer = await response.json();
     if (!response.ok) {
-      throw new Error(`WebDriver ${method} ${path}: ${answer.value?.error}: ${answer.value?.message}`);
+      throw new Error(
+        `WebDriver ${method} ${path}: ${answer.value?.error}: ${answer.value?.message}`,
+      );
     }
     return answer.value;
   };
@@ -188,14 +205,18 @@ async function openWebKit() {
       },
     },
   });
-  const inSession = (method, path, body) => call(method, `/session/${session.sessionId}${path}`, body);
+  const inSession = (method, path, body) =>
+    call(method, `/session/${session.sessionId}${path}`, body);
   // W3C key codes for the keys the tests press.
   const keys = { Escape: "\uE00C", Enter: "\uE007" };
-  let windowDelta = null;  // how much larger the window is than the page in it
+  let windowDelta = null; // how much larger the window is than the page in it
   return {
     browser: null,
     version: `MiniBrowser ${session.capabilities.browserVersion}`,
-    async newPage(origin, { width = 960, height = 540, deviceScaleFactor = 1, touch = false } = {}) {
+    async newPage(
+      origin,
+      { width = 960, height = 540, deviceScaleFactor = 1, touch = false } = {},
+    ) {
       if (deviceScaleFactor !== 1 || touch) {
         throw new Error("WebKitGTK's WebDriver sets neither a pixel ratio nor touch");
       }
@@ -214,8 +235,12 @@ async function openWebKit() {
       // The window holds the browser's own bars: sized so that the page gets what was asked.
       for (let i = 0; i < 3; ++i) {
         const delta = windowDelta || { width: 0, height: 0 };
-        await inSession("POST", "/window/rect", { x: 0, y: 0, width: width + delta.width,
-                                                  height: height + delta.height });
+        await inSession("POST", "/window/rect", {
+          x: 0,
+          y: 0,
+          width: width + delta.width,
+          height: height + delta.height,
+        });
         const inner = await evaluate(() => ({ width: innerWidth, height: innerHeight }));
         if (inner.width === width && inner.height === height) {
           break;
@@ -224,7 +249,9 @@ async function openWebKit() {
         windowDelta = { width: rect.width - inner.width, height: rect.height - inner.height };
       }
       const find = async (selector) =>
-        Object.values(await inSession("POST", "/element", { using: "css selector", value: selector }))[0];
+        Object.values(
+          await inSession("POST", "/element", { using: "css selector", value: selector }),
+        )[0];
       return {
         puppeteer: null,
         errors: [],
@@ -234,8 +261,16 @@ async function openWebKit() {
         press: (key) => {
           const value = keys[key] || key;
           return inSession("POST", "/actions", {
-            actions: [{ type: "key", id: "keyboard",
-                        actions: [{ type: "keyDown", value }, { type: "keyUp", value }] }],
+            actions: [
+              {
+                type: "key",
+                id: "keyboard",
+                actions: [
+                  { type: "keyDown", value },
+                  { type: "keyUp", value },
+                ],
+              },
+            ],
           });
         },
         screenshot: async () => Buffer.from(await inSession("GET", "/screenshot"), "base64"),
@@ -273,8 +308,10 @@ export async function canvasPicture(page) {
   const { url, rect } = await page.evaluate(() => {
     const canvas = document.getElementById("canvas");
     const r = canvas.getBoundingClientRect();
-    return { url: canvas.toDataURL("image/png"),
-             rect: { x: r.x, y: r.y, width: r.width, height: r.height } };
+    return {
+      url: canvas.toDataURL("image/png"),
+      rect: { x: r.x, y: r.y, width: r.width, height: r.height },
+    };
   });
   return { png: Buffer.from(url.slice(url.indexOf(",") + 1), "base64"), rect };
 }

@@ -21,7 +21,9 @@ const engines = option("--engines", "chromium firefox webkit").split(/[ ,]+/).fi
 console.log("Site (bytes, gzipped):");
 for (const name of readdirSync(siteDir).sort()) {
   const bytes = readFileSync(join(siteDir, name));
-  console.log(`  ${name.padEnd(12)} ${String(bytes.length).padStart(9)} ${String(gzipSync(bytes, { level: 9 }).length).padStart(9)}`);
+  console.log(
+    `  ${name.padEnd(12)} ${String(bytes.length).padStart(9)} ${String(gzipSync(bytes, { level: 9 }).length).padStart(9)}`,
+  );
 }
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -29,10 +31,17 @@ const blankServer = await serveFolder(new URL(".", import.meta.url).pathname);
 const blankUrl = `http://127.0.0.1:${blankServer.address().port}/blank-webgl.html`;
 
 // The page's clock when it first says it is ready: asked every millisecond from inside.
-const readyAt = (page) => waitFor(page, () => new Promise((done) => {
-  const look = () => (document.body?.dataset.ready === "1" ? done(performance.now()) : setTimeout(look, 1));
-  look();
-}), { timeout: 60000 });
+const readyAt = (page) =>
+  waitFor(
+    page,
+    () =>
+      new Promise((done) => {
+        const look = () =>
+          document.body?.dataset.ready === "1" ? done(performance.now()) : setTimeout(look, 1);
+        look();
+      }),
+    { timeout: 60000 },
+  );
 
 for (const name of engines) {
   const engine = await openEngine(name);
@@ -49,7 +58,11 @@ for (const name of engines) {
         }
         const page = await context.newPage();
         await page.setViewport({ width: 1280, height: 720 });
-        return { evaluate: (fn, ...a) => page.evaluate(fn, ...a), goto: (path) => page.goto(path.startsWith("http") ? path : engine.origin + path), close: () => page.close() };
+        return {
+          evaluate: (fn, ...a) => page.evaluate(fn, ...a),
+          goto: (path) => page.goto(path.startsWith("http") ? path : engine.origin + path),
+          close: () => page.close(),
+        };
       };
       let page = await open();
       await page.goto(`/index.html?at=2000&load=${i}`);
@@ -62,8 +75,12 @@ for (const name of engines) {
       await context?.close();
     }
     console.log(`\n${name}: ${loads} cold loads at 1280x720, navigation to the first picture`);
-    console.log(`  the still ?at=2000 drawn:   ${show.map((v) => v.toFixed(0)).join(", ")} ms (median ${median(show).toFixed(0)})`);
-    console.log(`  a blank WebGL 2 page clear: ${blank.map((v) => v.toFixed(0)).join(", ")} ms (median ${median(blank).toFixed(0)})`);
+    console.log(
+      `  the still ?at=2000 drawn:   ${show.map((v) => v.toFixed(0)).join(", ")} ms (median ${median(show).toFixed(0)})`,
+    );
+    console.log(
+      `  a blank WebGL 2 page clear: ${blank.map((v) => v.toFixed(0)).join(", ")} ms (median ${median(blank).toFixed(0)})`,
+    );
     console.log(`  ratio of the medians: ${(median(show) / median(blank)).toFixed(2)}`);
 
     if (playShow) {
@@ -76,10 +93,14 @@ for (const name of engines) {
       await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
       await waitShowMs(page, 40000, 90000);
       const { frames, box } = await page.evaluate(() => ({
-        frames: window.ppFrames.map((t) => t - window.ppClickedAt).filter((t) => t >= 28000 && t < 40000).length,
+        frames: window.ppFrames
+          .map((t) => t - window.ppClickedAt)
+          .filter((t) => t >= 28000 && t < 40000).length,
         box: `${document.getElementById("canvas").width}x${document.getElementById("canvas").height}`,
       }));
-      console.log(`  the finale (28 to 40 s) in a 1280x720 window (picture ${box}): ${(frames / 12).toFixed(1)} frames/s`);
+      console.log(
+        `  the finale (28 to 40 s) in a 1280x720 window (picture ${box}): ${(frames / 12).toFixed(1)} frames/s`,
+      );
       await page.press("Escape");
       await page.close();
     }

@@ -37,16 +37,25 @@ for (const [index, at] of instants.entries()) {
     }
     // The box of the show's aspect, centred, with black beside it.
     assert.deepEqual([mine.width, mine.height], [756, 540]);
-    assert.ok(Math.abs(rect.x - (windowSize.width - rect.width) / 2) <= 0.5 && Math.abs(rect.y) <= 0.5,
-              `the canvas at ${JSON.stringify(rect)}`);
+    assert.ok(
+      Math.abs(rect.x - (windowSize.width - rect.width) / 2) <= 0.5 && Math.abs(rect.y) <= 0.5,
+      `the canvas at ${JSON.stringify(rect)}`,
+    );
     if (index === 0) {
       const shot = decodePng(await page.screenshot());
-      const side = crop(shot, { x: 0, y: 0, width: Math.floor(rect.x * shot.width / windowSize.width), height: shot.height });
+      const side = crop(shot, {
+        x: 0,
+        y: 0,
+        width: Math.floor((rect.x * shot.width) / windowSize.width),
+        height: shot.height,
+      });
       assert.equal(brightest(side), 0, "black beside the picture");
     }
     const result = comparePictures(mine, decodePng(renderReference(at, mine.width, mine.height)));
-    t.diagnostic(`${at} ms: PSNR ${result.psnr.toFixed(2)} dB, ` +
-                 `${(100 * result.withinEight).toFixed(3)} % of pixels within 8 levels`);
+    t.diagnostic(
+      `${at} ms: PSNR ${result.psnr.toFixed(2)} dB, ` +
+        `${(100 * result.withinEight).toFixed(3)} % of pixels within 8 levels`,
+    );
     assert.ok(result.psnr >= minimumPsnr, `PSNR ${result.psnr.toFixed(2)} dB < ${minimumPsnr}`);
     assert.deepEqual(page.errors, []);
     await page.close();

@@ -11,7 +11,7 @@ export function decodePng(bytes) {
   let height = 0;
   let channels = 0;
   const data = [];
-  for (let at = 8; at < buffer.length;) {
+  for (let at = 8; at < buffer.length; ) {
     const length = buffer.readUInt32BE(at);
     const type = buffer.toString("latin1", at + 4, at + 8);
     const body = buffer.subarray(at + 8, at + 8 + length);
