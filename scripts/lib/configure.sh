@@ -27,3 +27,18 @@ pp_configure_windows() {
           -DPP_FREEGLUT_PREFIX="$2/freeglut/install" -DPP_BUILD_TESTS="${3:-OFF}" \
           -DPP_BUILD_BENCH=OFF -DPP_SANITIZE=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine
 }
+
+# The build of the Debian package and the capture video (scripts/release, scripts/test-release):
+# installed under /usr, without tests and benches, with Debian's hardening flags (the
+# optimisation stays Release's, which comes after them on the command line).
+pp_configure_package() {
+    local flags
+    flags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    (
+        eval "$flags"
+        cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DPP_SANITIZE=OFF -DPP_BUILD_TESTS=OFF \
+              -DPP_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+              -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
+              -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS"
+    )
+}
