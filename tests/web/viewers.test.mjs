@@ -115,7 +115,10 @@ test(`${engineName}: a tab hidden for 15 s mid-show: the show and its music stan
   t.diagnostic(`hidden from ${(hiddenAt / 1000).toFixed(2)} s to ${(shownAt / 1000).toFixed(2)} s; ` +
                `the show ended ${(lengthMs / 1000).toFixed(2)} s after the click with the track at ` +
                `${end.trackAt.toFixed(3)} s; the track was started ${stops.length} times`);
-  assert.ok(Math.abs(end.trackAt - showEndSeconds) <= 0.1, `the track at ${end.trackAt} s`);
+  // The track follows the show to within the 50 ms the page allows, plus what a sound clock that
+  // runs slow on a busy machine loses before the next check, a quarter of a second later: 0.3 s
+  // at most. A track that ran on while the tab was hidden would be 15 s off.
+  assert.ok(Math.abs(end.trackAt - showEndSeconds) <= 0.3, `the track at ${end.trackAt} s`);
   // The hidden time is added to the show's length (more on a busy machine, where the ticks
   // are moved past stalls).
   const hiddenMs = shownAt - hiddenAt;
