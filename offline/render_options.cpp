@@ -158,6 +158,10 @@ std::vector<OptionRow> optionTable() {
          "the show's full screen does), box (undistorted on black) or\n"
          "cover (undistorted, cut at two sides)",
          readFit},
+        {"--upload", nullptr,
+         "a video encoded as video sites ask: a closed GOP every half\n"
+         "second, stereo sound at 384 kbps",
+         nullptr, nullptr, &O::upload},
         {"-o,--output", "F", "where to write; - is standard output", nullptr, &O::output},
         {"--quiet", nullptr, "no progress or summary on standard error", nullptr, nullptr,
          &O::quiet},
@@ -282,8 +286,10 @@ std::string judgeRequest(const CLI::App& app, RenderOptions& options) {
     if (options.picture && (given("--fps") || given("--from") || given("--to"))) {
         return "--fps, --from and --to belong to videos; a picture takes only --at";
     }
-    if (!options.videoFile && (given("--format") || given("--quality") || options.soundGiven)) {
-        return "--format, --quality and --sound belong to video files (.mp4, .mkv, .webm)";
+    if (!options.videoFile &&
+        (given("--format") || given("--quality") || options.soundGiven || options.upload)) {
+        return "--format, --quality, --sound and --upload belong to video files (.mp4, .mkv, "
+               ".webm)";
     }
     if ((options.y4m || options.videoFile) && options.toMs >= 0 && options.toMs < options.fromMs) {
         return "--to " + std::to_string(options.toMs) + " comes before --from " +

@@ -29,6 +29,7 @@ struct RenderOptions {
     bool quiet = false;
     RenderDevice device = RenderDevice::automatic;
     PictureFit fit = PictureFit::stretch;
+    bool upload = false;  // --upload: a video file encoded as video sites ask (VideoSettings)
 };
 
 // Reads the arguments after the program name. False with a one-line reason when they do not

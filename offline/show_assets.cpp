@@ -24,12 +24,12 @@ std::string defaultFile(const std::string& name, const std::string& folder) {
 }  // namespace
 
 std::string installedShowFolder() {
-    // <prefix>/bin/pp-render -> <prefix>/share/pp; the executable's path is the link's target,
-    // so a link to pp-render elsewhere still finds its installation. Empty where /proc is not
-    // mounted.
+    // <prefix>/bin/pp-render -> <prefix>/share/games/pp; the executable's path is the link's
+    // target, so a link to pp-render elsewhere still finds its installation. Empty where /proc is
+    // not mounted.
     std::error_code ignored;
     const fs::path executable = fs::read_symlink("/proc/self/exe", ignored);
-    const fs::path folder = executable.parent_path().parent_path() / "share" / "pp";
+    const fs::path folder = executable.parent_path().parent_path() / "share" / "games" / "pp";
     return !executable.empty() && fs::is_directory(folder, ignored) ? folder.string() : "";
 }
 

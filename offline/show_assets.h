@@ -1,12 +1,12 @@
 // Where pp-render finds the show's own texture and sound track when it is not given them: in the
-// working directory, as the show reads them, else where an installation keeps them, in share/pp
-// beside the bin folder that holds pp-render (as the pp-show launcher finds them).
+// working directory, as the show reads them, else where an installation keeps them, in
+// share/games/pp beside the bin folder that holds pp-render (as the games/pp launcher finds them).
 #pragma once
 #include <string>
 
 #include "offline/render_options.h"
 
-// The installed folder, <prefix>/share/pp for <prefix>/bin/pp-render, found from the
+// The installed folder, <prefix>/share/games/pp for <prefix>/bin/pp-render, found from the
 // executable's own path; empty when that folder does not exist.
 std::string installedShowFolder();
 

@@ -168,7 +168,8 @@ bool sendSoundUntil(VideoFile& file, int64_t endSample, bool last) {
             const int64_t at =
                 file.soundFirst + file.soundLead + file.soundSent + i - sound.firstSample;
             for (int c = 0; c < channels; ++c) {
-                const std::vector<float>& plane = sound.planes[c];
+                // A mono track fills both channels of a stereo file.
+                const std::vector<float>& plane = sound.planes[std::min(c, sound.channels - 1)];
                 const float v = at >= 0 && at < static_cast<int64_t>(plane.size())
                                     ? plane[static_cast<std::size_t>(at)]
                                     : 0.0f;
@@ -298,9 +299,18 @@ bool openVideoStream(VideoFile& file, std::string& error) {
     c->framerate = AVRational{s.fps, 1};
     c->sample_aspect_ratio = AVRational{1, 1};
     c->gop_size = s.fps * 5;  // a key frame every 5 s: quick seeking, small files
+    if (s.upload) {
+        // A site cuts and re-encodes the file from its key frames.
+        c->gop_size = std::max(s.fps / 2, 1);
+        c->keyint_min = c->gop_size;
+        c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+    }
     setColourTags(c);
     AVDictionary* options = nullptr;
     setEncoderOptions(codec->name, s.quality, c, &options);
+    if (s.upload && std::string(codec->name) == "libx264") {
+        av_dict_set(&options, "x264-params", "scenecut=0:open-gop=0", 0);
+    }
     if (!startEncoder(c, file.videoStream, &options, error)) {
         return false;
     }
@@ -349,10 +359,16 @@ bool openAudioStream(VideoFile& file, std::string& error) {
         return false;
     }
     c->sample_rate = videoSoundRate;
-    av_channel_layout_default(&c->ch_layout, s.sound->channels);
-    c->bit_rate = s.sound->channels == 1 ? 96000 : 160000;
+    const int channels = s.upload ? 2 : s.sound->channels;
+    av_channel_layout_default(&c->ch_layout, channels);
+    c->bit_rate = s.upload ? 384000 : channels == 1 ? 96000 : 160000;
     c->time_base = AVRational{1, videoSoundRate};
     AVDictionary* options = nullptr;
+    if (s.upload && std::string(codec->name) == "aac") {
+        // Left and right coded each in full, not as their sum and difference: a mono track's
+        // difference is silence, which would leave the file far below the rate a site asks for.
+        av_dict_set(&options, "aac_ms", "0", 0);
+    }
     if (!startEncoder(c, file.audioStream, &options, error)) {
         return false;
     }

@@ -26,6 +26,10 @@ struct VideoSettings {
     int64_t soundFromMs = 0;  // the show's instant of the first frame: the sound starts there
     const VideoSound* sound = nullptr;  // null: the file has the picture only
     std::string outputName;  // what the user named, for messages ("standard output" for "-")
+    // As video sites ask for an upload: closed GOPs of half a second, each of the same length
+    // (no extra key frame at a cut), and stereo sound (a mono track in both channels) at
+    // 384 kbps.
+    bool upload = false;
 };
 
 // Says whether the encoder the container uses takes the picture size: H.264 (libx264, 4:2:0)

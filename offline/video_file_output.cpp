@@ -64,6 +64,7 @@ bool prepareVideoFile(const RenderOptions& options, VideoSound& sound, VideoSett
     settings.height = options.height;
     settings.fps = options.fps;
     settings.quality = options.quality;
+    settings.upload = options.upload;
     settings.soundFromMs = options.fromMs;
     settings.sound = haveSound ? &sound : nullptr;
     return videoEncodersAvailable(settings, error);

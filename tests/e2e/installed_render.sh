@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The installed pp-render, run from an empty folder, finds the installed texture and sound track
-# in <prefix>/share/pp, says so in its summary and draws what the build folder's files draw; a
+# in <prefix>/share/games/pp, says so in its summary and draws what the build folder's files draw; a
 # file of the working directory still comes first.
 #   installed_render.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
@@ -26,7 +26,7 @@ case "$errors" in
 esac
 for file in skin.bmp bla_11.wav; do
     case "$errors" in
-        *"$prefix/share/pp/$file"*) ;;
+        *"$prefix/share/games/pp/$file"*) ;;
         *) fail "the summary does not name the installed $file" ;;
     esac
 done

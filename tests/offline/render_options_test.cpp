@@ -50,6 +50,7 @@ TEST(RenderOptions, RefusesRequestsThatDoNotMakeSense) {
         {"--at", "99999999999999999999", "-o", "x"},  // overflow
         {"--at", "10", "-o"},                         // value missing
         {"--at", "10", "--fps", "10", "-o", "x"},     // a video option on a picture
+        {"--y4m", "--upload", "-o", "x"},             // a video file's encoding on a stream
         {"--y4m", "--fps", "0", "-o", "x"},           // no frames
         {"--y4m", "--fps", "1001", "-o", "x"},        // too many
         {"--y4m", "--from", "500", "--to", "400", "-o", "x"},
@@ -95,7 +96,7 @@ TEST(RenderOptions, TheHelpShowsOnlyOptionsThatAreTaken) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << name << ": " << error;
         ++shown;
     }
-    EXPECT_EQ(shown, 17);
+    EXPECT_EQ(shown, 18);
     for (std::size_t at = 0, end = 0; at < help.size(); at = end + 1) {
         end = help.find('\n', at);
         EXPECT_LE(end - at, 80u) << help.substr(at, end - at);
