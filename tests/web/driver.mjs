@@ -52,22 +52,30 @@ export async function openEngine(name = engineName) {
 
 // Chromium and Firefox: puppeteer-core
 
+// What every headless Chromium of the tests runs with: WebGL on SwiftShader, in a profile of its
+// own, and no traffic of the browser's own beside the page's.
+export function chromiumArgs(profile) {
+  return [
+    "--no-sandbox",
+    "--use-angle=swiftshader",
+    "--enable-unsafe-swiftshader",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--no-first-run",
+    `--user-data-dir=${profile}`,
+  ];
+}
+
 async function openChromium() {
   const profile = mkdtempSync(join(tmpdir(), "pp-chromium-"));
   const browser = await puppeteer.launch({
     executablePath: process.env.PP_CHROMIUM || "/usr/bin/chromium",
     headless: true,
     args: [
-      "--no-sandbox",
-      "--use-angle=swiftshader",
-      "--enable-unsafe-swiftshader",
-      "--disable-background-networking",
-      "--disable-component-update",
+      ...chromiumArgs(profile),
       "--disable-sync",
-      "--no-first-run",
       "--disable-quic",
       "--autoplay-policy=user-gesture-required",
-      `--user-data-dir=${profile}`,
     ],
   });
   return puppeteerEngine(browser, () => rmSync(profile, { recursive: true, force: true }));

@@ -13,7 +13,7 @@ import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { fileURLToPath } from "node:url";
 
-import { siteDir } from "./driver.mjs";
+import { chromiumArgs, siteDir } from "./driver.mjs";
 import { serveFolder } from "../../web/serve.mjs";
 
 // One Lighthouse run of the page at `url` in a fresh Chromium; the report's categories (scores
@@ -23,15 +23,7 @@ export async function runLighthouse(url, { desktop = false, categories } = {}) {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROME_PATH || "/usr/bin/chromium",
     headless: true,
-    args: [
-      "--no-sandbox",
-      "--use-angle=swiftshader",
-      "--enable-unsafe-swiftshader",
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--no-first-run",
-      `--user-data-dir=${profile}`,
-    ],
+    args: chromiumArgs(profile),
   });
   try {
     const port = Number(new URL(browser.wsEndpoint()).port);
